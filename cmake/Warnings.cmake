@@ -1,0 +1,14 @@
+# One target carries the warning flags so no target of ours forgets them.
+add_library(rimvista_warnings INTERFACE)
+if(MSVC)
+  target_compile_options(rimvista_warnings INTERFACE /W4 /utf-8)
+else()
+  target_compile_options(rimvista_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+    $<$<COMPILE_LANGUAGE:CXX>:-Wsuggest-override>)
+endif()
+if(RIMVISTA_SANITIZE)
+  target_compile_options(rimvista_warnings INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(rimvista_warnings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,131 @@
+// Window rectangle, layout of the controls, scrolling, and the background's mouse moves.
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "app/FrmMain.h"
+#include "app/PictureBox.h"
+#include "app/Viewport.h"
+#include "app/WindowLayout.h"
+#include "app/cInifile.h"
+#include "common/NumberText.h"
+#include "guides/GuideMarker.h"
+
+namespace rimvista {
+
+namespace {
+
+// Keeps a restored rectangle usable: at least the layout's minimum, at most the screen, and
+// with a good part of it on some screen.
+QRect usableRect(QRect r, QSize minimum) {
+    QScreen* target = nullptr;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect visible = s->availableGeometry().intersected(r);
+        if (visible.width() >= 100 && visible.height() >= 50) target = s;
+    }
+    const bool onScreen = target != nullptr;
+    if (!target) target = QGuiApplication::primaryScreen();
+    if (!target) return r.isValid() ? r : QRect(r.topLeft(), minimum);
+    const QRect avail = target->availableGeometry();
+    r.setWidth(std::clamp(r.width(), minimum.width(), std::max(minimum.width(), avail.width())));
+    r.setHeight(
+        std::clamp(r.height(), minimum.height(), std::max(minimum.height(), avail.height())));
+    if (!onScreen) r.moveTopLeft(avail.topLeft());
+    return r;
+}
+
+}  // namespace
+
+void FrmMain::restoreWindowRect() {
+    const int top = Ini().ReadInt("Position", "Top", 0);
+    const int left = Ini().ReadInt("Position", "Left", 0);
+    const int width = Ini().ReadInt("Position", "Width", 8000);
+    const int height = Ini().ReadInt("Position", "Height", 6000);
+    const QRect px = twipsToPixels(left, top, width, height);
+    // The stored figures include the window's frame; the native window must exist for its
+    // frame margins to be known.
+    (void)winId();
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const QRect outer = usableRect(px, minimumSize() + frameExtra);
+    m_restoredTwips = QRect(left, top, width, height);
+    m_restoredPx = outer;
+    move(outer.topLeft());
+    resize(outer.size() - frameExtra);
+    m_normalRectPx = outer;
+}
+
+void FrmMain::rememberNormalRect() {
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    const QRect outer = frameGeometry();
+    // Before the window is shown Qt reports the rectangle it was asked for; keep that.
+    if (outer.isValid()) m_normalRectPx = outer;
+}
+
+void FrmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    rememberNormalRect();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    rememberNormalRect();
+    Form_Resize();
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Restoring from minimized may keep the size, so no resize event would lay the window out.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
+        Form_Resize();
+}
+
+void FrmMain::Form_Resize() {
+    if (windowState() & Qt::WindowMinimized) return;
+    const QWidget* client = centralWidget();
+    const WindowLayout l = computeLayout(client->width() * double(TwipsPerPixelX),
+                                         client->height() * double(TwipsPerPixelY));
+    const auto px = [this](const QRectF& r) {
+        return twipsToPixels(int(num::nearest(r.x())), int(num::nearest(r.y())),
+                             int(num::nearest(r.width())), int(num::nearest(r.height())));
+    };
+    picCont->setGeometry(px(l.viewport));
+    VScroll1->setGeometry(px(l.vScroll));
+    HScroll1->setGeometry(px(l.hScroll));
+    Frame1->move(px(QRectF(l.panel, QSizeF(0, 0))).topLeft());
+    // A bar already at 0 raises no change; the picture must still go back to the corner.
+    const bool vChanged = VScroll1->value() != 0;
+    VScroll1->setValue(0);
+    if (!vChanged) VScroll1_Change();
+    const bool hChanged = HScroll1->value() != 0;
+    HScroll1->setValue(0);
+    if (!hChanged) HScroll1_Change();
+    lblSize->setGeometry(px(l.sizeLabel));
+}
+
+void FrmMain::HScroll1_Change() {
+    const float left = scrollPosition(Picture1->width(), picCont->client()->width(),
+                                      HScroll1->value());
+    Picture1->move(static_cast<int>(num::nearest(left)), Picture1->y());
+}
+
+void FrmMain::VScroll1_Change() {
+    const float top = scrollPosition(Picture1->height(), picCont->client()->height(),
+                                     VScroll1->value());
+    Picture1->move(Picture1->x(), static_cast<int>(num::nearest(top)));
+}
+
+void FrmMain::Form_MouseMove() { sha0->setMarkerVisible(false); }
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::MouseMove) {
+        const auto* me = static_cast<QMouseEvent*>(event);
+        // Only the window's own background: moves over a control belong to that control.
+        if (!centralWidget()->childAt(me->position().toPoint())) Form_MouseMove();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace rimvista

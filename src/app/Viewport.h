@@ -1,0 +1,28 @@
+#pragma once
+// picCont: the scrolling viewport. A framed box whose inside (the client) clips the picture;
+// the picture box is a child of the client, so scrolling is moving the picture box.
+
+#include <QFrame>
+
+namespace rimvista {
+
+class Viewport : public QFrame {
+    Q_OBJECT
+public:
+    explicit Viewport(QWidget* parent = nullptr);
+
+    // The inside: parent of Picture1, measured without the border.
+    QWidget* client() const { return m_client; }
+
+signals:
+    void mouseMoved();  // over the viewport but not over the picture
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_client;
+};
+
+}  // namespace rimvista

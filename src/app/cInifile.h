@@ -1,0 +1,40 @@
+#pragma once
+// The settings file: sections of "key=value" lines. The object keeps only the file's path;
+// every call reads or writes the file, so the file on disk is the only copy of the settings.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace rimvista {
+
+class cInifile {
+public:
+    using DateTime = std::chrono::system_clock::time_point;
+
+    const std::string& FileName() const { return m_fileName; }
+    void FileName(const std::string& path) { m_fileName = path; }
+
+    // Non-zero on success.
+    long Refresh();
+    long WriteStr(const std::string& section, const std::string& key, const std::string& value);
+    long DeleteSection(const std::string& section);
+
+    // Missing file, section or key, or an empty value, gives the default. At most 1023 bytes.
+    std::string ReadStr(const std::string& section, const std::string& key,
+                        const std::string& defaultValue) const;
+    // Not a number, or out of the 16-bit range after rounding: 0 (not the default).
+    std::int16_t ReadInt(const std::string& section, const std::string& key,
+                         std::int16_t defaultValue) const;
+    // Not a date: the current date and time (not the default).
+    DateTime ReadDate(const std::string& section, const std::string& key,
+                      DateTime defaultValue) const;
+
+private:
+    std::string m_fileName;
+};
+
+// The program's one settings object, created on first use.
+cInifile& Ini();
+
+}  // namespace rimvista

@@ -1,0 +1,78 @@
+#include "guides/GuideMarker.h"
+
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+
+namespace rimvista {
+
+namespace {
+
+// Screen coordinates of widgets are ints; keep well inside that range.
+constexpr float kCoordinateLimit = 1.0e7f;
+
+bool fitsCoordinates(float v) { return std::isfinite(v) && std::fabs(v) <= kCoordinateLimit; }
+
+}  // namespace
+
+GuideMarker::GuideMarker(QWidget* picture) : QWidget(picture) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    hide();
+    place();
+}
+
+bool GuideMarker::setLeft(float v) {
+    if (!fitsCoordinates(v)) return false;
+    m_left = v;
+    place();
+    return true;
+}
+
+bool GuideMarker::setTop(float v) {
+    if (!fitsCoordinates(v)) return false;
+    m_top = v;
+    place();
+    return true;
+}
+
+bool GuideMarker::setMarkerWidth(float v) {
+    if (!fitsCoordinates(v) || v < 0) return false;
+    m_width = v;
+    place();
+    return true;
+}
+
+bool GuideMarker::setMarkerHeight(float v) {
+    if (!fitsCoordinates(v) || v < 0) return false;
+    m_height = v;
+    place();
+    return true;
+}
+
+void GuideMarker::setMarkerVisible(bool visible) { setVisible(visible); }
+
+void GuideMarker::place() {
+    // The widget covers the outline plus a pixel on each side for the contrasting outer line.
+    const int x0 = static_cast<int>(std::floor(m_left)) - 1;
+    const int y0 = static_cast<int>(std::floor(m_top)) - 1;
+    const int x1 = static_cast<int>(std::ceil(m_left + m_width)) + 1;
+    const int y1 = static_cast<int>(std::ceil(m_top + m_height)) + 1;
+    setGeometry(x0, y0, std::max(1, x1 - x0 + 1), std::max(1, y1 - y0 + 1));
+    update();
+}
+
+void GuideMarker::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRectF r(m_left - x(), m_top - y(), std::max(0.0f, m_width - 1),
+                   std::max(0.0f, m_height - 1));
+    // A white line under a black dashed line stays visible on light and dark pictures alike.
+    painter.setPen(QPen(Qt::white, 1, Qt::SolidLine));
+    painter.drawRect(r);
+    QPen dash(Qt::black, 1, Qt::CustomDashLine);
+    dash.setDashPattern({4, 4});
+    painter.setPen(dash);
+    painter.drawRect(r);
+}
+
+}  // namespace rimvista

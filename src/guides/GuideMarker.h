@@ -1,0 +1,38 @@
+#pragma once
+// sha0: the rectangle outline over the picture that shows the framed area. It lies over the
+// picture box as a child widget and is never painted into the picture's pixels. Its geometry
+// is kept in 32-bit floats so fractional positions typed into the boxes are drawn as such.
+
+#include <QWidget>
+
+namespace rimvista {
+
+class GuideMarker : public QWidget {
+    Q_OBJECT
+public:
+    explicit GuideMarker(QWidget* picture);
+
+    float Left() const { return m_left; }
+    float Top() const { return m_top; }
+    float Width() const { return m_width; }
+    float Height() const { return m_height; }
+    bool Visible() const { return isVisibleTo(parentWidget()); }
+
+    // Each setter refuses a value the marker cannot take (negative size, beyond the coordinate
+    // range) and reports it, leaving the marker as it was.
+    bool setLeft(float v);
+    bool setTop(float v);
+    bool setMarkerWidth(float v);
+    bool setMarkerHeight(float v);
+    void setMarkerVisible(bool visible);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void place();
+
+    float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+};
+
+}  // namespace rimvista

@@ -1,0 +1,59 @@
+#include "support/WindowFixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+
+#include "app/PictureBox.h"
+
+namespace rimvista::test {
+
+void WindowTest::SetUp() { ASSERT_TRUE(m_dir.isValid()); }
+
+void WindowTest::TearDown() {
+    if (m_window) {
+        m_window->close();
+        m_window.reset();
+    }
+}
+
+FrmMain& WindowTest::openWindow() {
+    if (m_window) closeWindow();
+    FrmMainOptions options;
+    options.settingsFile = settingsPath();
+    m_window = std::make_unique<FrmMain>(options);
+    m_window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    return *m_window;
+}
+
+void WindowTest::closeWindow() {
+    if (!m_window) return;
+    m_window->close();
+    m_window.reset();
+}
+
+void WindowTest::click(const QString& objectName) {
+    auto* b = control<QAbstractButton>(objectName);
+    ASSERT_NE(b, nullptr);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void WindowTest::typeInto(const QString& objectName, const QString& text) {
+    QLineEdit* e = box(objectName);
+    ASSERT_NE(e, nullptr);
+    e->setFocus();
+    e->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(e, Qt::Key_Delete);
+        return;
+    }
+    // keyClicks aborts on non-ASCII text; send one key event per character instead.
+    for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void WindowTest::givePicture(PixelSurface picture) {
+    ASSERT_TRUE(m_window);
+    m_window->pictureLoaded(std::move(picture));
+}
+
+}  // namespace rimvista::test
