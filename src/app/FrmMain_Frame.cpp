@@ -1,9 +1,124 @@
 // Execute and Undo.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
 #include "app/FrmMain.h"
+#include "app/Messages.h"
+#include "app/PictureBox.h"
+#include "common/NumberText.h"
+#include "engine/FrameCommand.h"
+#include "engine/UndoSnapshot.h"
 
 namespace rimvista {
 
-void FrmMain::cmdMeji_Click() {}  // TODO scaffold
-void FrmMain::cmdUndo_Click() {}  // TODO scaffold
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString decimal(std::int16_t v) { return QString::fromStdString(num::formatInt(v)); }
+
+// The panel is disabled and the pointer busy for the whole command; whichever way it ends,
+// the pointer comes back and the panel is enabled again.
+class BusyPanel {
+public:
+    explicit BusyPanel(QWidget* panel) : m_panel(panel) {
+        m_panel->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyPanel() { end(); }
+    BusyPanel(const BusyPanel&) = delete;
+    BusyPanel& operator=(const BusyPanel&) = delete;
+    void end() {
+        if (m_ended) return;
+        m_ended = true;
+        QApplication::restoreOverrideCursor();
+        m_panel->setEnabled(true);
+    }
+
+private:
+    QWidget* m_panel;
+    bool m_ended = false;
+};
+
+}  // namespace
+
+void FrmMain::cmdMeji_Click() {
+    ExecuteAborted = false;
+    BusyPanel busy(Frame1);
+
+    FrameTexts texts;
+    for (int i = 0; i < 4; ++i) texts.W[i] = txtW[i]->text().toStdString();
+    texts.X0 = txtX[0]->text().toStdString();
+    texts.X1 = txtX[1]->text().toStdString();
+    texts.Y0 = txtY[0]->text().toStdString();
+    texts.Y1 = txtY[1]->text().toStdString();
+    const FrameParams p = readFrameParams(texts, optA[0]->isChecked());
+    const bool autoAdjust = chkAuto->isChecked();
+
+    const FrameCheck check =
+        checkExecute(p, Picture1->ScaleWidth(), Picture1->ScaleHeight(), autoAdjust);
+    if (check != FrameCheck::Ok) {
+        busy.end();
+        showMessage(this, qs(checkMessage(check)), qs(kSettingErrorTitle));
+        ExecuteAborted = true;
+        return;
+    }
+    const int n = FrameHistory.upperBound() + 1;
+    if (n > FrameHistory::kMaxApplications) {
+        busy.end();
+        ExecuteAborted = true;
+        return;
+    }
+
+    // The snapshot is taken and the frame painted before any state changes, so a picture that
+    // cannot be painted leaves the history and Undo as they were.
+    Picture1->hide();
+    std::optional<UndoSnapshot> snapshot = applyFrame(*Picture1, p);
+    Picture1->show();
+    if (!snapshot) {
+        busy.end();
+        ExecuteAborted = true;
+        return;
+    }
+
+    UndoPicture = std::make_unique<UndoSnapshot>(std::move(*snapshot));
+    UndoWidths = p.W;
+    UndoX = {p.X0, p.X1};
+    UndoY = {p.Y0, p.Y1};
+    UndoKind = p.Kind;
+    if (n >= FrameHistory::kMaxApplications) cmdMeji->setEnabled(false);
+    FrameHistory.append(p);
+    cmdUndo->setEnabled(true);
+    cmdRec->setEnabled(true);
+
+    if (autoAdjust) {
+        if (const std::optional<FrameParams> next = autoAdjusted(p)) {
+            txtX[0]->setText(decimal(next->X0));
+            txtX[1]->setText(decimal(next->X1));
+            txtY[0]->setText(decimal(next->Y0));
+            txtY[1]->setText(decimal(next->Y1));
+            optA[next->Kind]->setChecked(true);
+        }
+    }
+}
+
+void FrmMain::cmdUndo_Click() {
+    if (!UndoPicture || FrameHistory.upperBound() < 1) return;
+    UndoPicture->restore(*Picture1);
+    for (int i = 0; i < 4; ++i) txtW[i]->setText(decimal(UndoWidths[i]));
+    // X0, Y0, X1, Y1: each box's change handler moves the marker as it is set.
+    for (int i = 0; i < 2; ++i) {
+        txtX[i]->setText(decimal(UndoX[i]));
+        txtY[i]->setText(decimal(UndoY[i]));
+    }
+    optA[UndoKind == 0 ? 0 : 1]->setChecked(true);
+    cmdUndo->setEnabled(false);
+    FrameHistory.removeLast();
+    if (FrameHistory.upperBound() < 1) cmdRec->setEnabled(false);
+    cmdMeji->setEnabled(true);
+}
 
 }  // namespace rimvista
