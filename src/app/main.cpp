@@ -1,19 +1,14 @@
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include "app/FrmMain.h"
+#include "app/Translation.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rimvista"));
     QApplication::setOrganizationName(QStringLiteral("rimvista"));
 
-    // The interface is Japanese whatever the locale, the standard buttons of Qt's own boxes too.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    rimvista::installJapaneseTranslation(app);
 
     rimvista::FrmMainOptions options;
     const QStringList args = QApplication::arguments();
