@@ -75,9 +75,10 @@ std::optional<std::int16_t> parseInt16(std::string_view text) {
 std::optional<float> parseSingle(std::string_view text) {
     const auto v = parseNumber(text);
     if (!v) return std::nullopt;
-    const float f = static_cast<float>(*v);
-    if (!std::isfinite(f)) return std::nullopt;
-    return f;
+    // Converting a double beyond the float range is undefined, so test the range first; the
+    // largest float itself still rounds to a finite value.
+    if (std::fabs(*v) > static_cast<double>(std::numeric_limits<float>::max())) return std::nullopt;
+    return static_cast<float>(*v);
 }
 
 std::optional<std::int16_t> add16(std::int32_t a, std::int32_t b) {

@@ -1,23 +1,31 @@
 #include "guides/GuideMarker.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 namespace rimvista {
 
 namespace {
 
-// Screen coordinates of widgets are ints; keep well inside that range.
+// Screen coordinates of widgets are ints; keep well inside that range (and inside the
+// widget size limit of 2^24 - 1 even for a far edge of Left + Width).
 constexpr float kCoordinateLimit = 1.0e7f;
 
-bool fitsCoordinates(float v) { return std::isfinite(v) && std::fabs(v) <= kCoordinateLimit; }
+bool fitsCoordinates(float v) {
+    return std::isfinite(v) && std::fabs(v) <= kCoordinateLimit;
+}
 
 }  // namespace
 
 GuideMarker::GuideMarker(QWidget* picture) : QWidget(picture) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
+    // The widget covers only the part of the outline inside the picture, so it follows the
+    // picture's size.
+    if (picture) picture->installEventFilter(this);
     hide();
     place();
 }
@@ -50,20 +58,32 @@ bool GuideMarker::setMarkerHeight(float v) {
     return true;
 }
 
-void GuideMarker::setMarkerVisible(bool visible) { setVisible(visible); }
+void GuideMarker::setMarkerVisible(bool visible) {
+    if (visible != isVisibleTo(parentWidget())) setVisible(visible);
+}
+
+bool GuideMarker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize) place();
+    return QWidget::eventFilter(watched, event);
+}
 
 void GuideMarker::place() {
-    // The widget covers the outline plus a pixel on each side for the contrasting outer line.
+    // The outline plus a pixel on each side for the contrasting line, cut to the picture: a
+    // marker far larger than the picture must not make a widget of that size.
     const int x0 = static_cast<int>(std::floor(m_left)) - 1;
     const int y0 = static_cast<int>(std::floor(m_top)) - 1;
     const int x1 = static_cast<int>(std::ceil(m_left + m_width)) + 1;
     const int y1 = static_cast<int>(std::ceil(m_top + m_height)) + 1;
-    setGeometry(x0, y0, std::max(1, x1 - x0 + 1), std::max(1, y1 - y0 + 1));
+    QRect covered(QPoint(x0, y0), QPoint(x1, y1));
+    if (const QWidget* picture = parentWidget()) covered &= picture->rect();
+    if (covered.isEmpty()) covered = QRect(0, 0, 0, 0);
+    setGeometry(covered);
     update();
 }
 
 void GuideMarker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // A width of W pixels covers columns Left .. Left + W - 1.
     const QRectF r(m_left - x(), m_top - y(), std::max(0.0f, m_width - 1),
                    std::max(0.0f, m_height - 1));
     // A white line under a black dashed line stays visible on light and dark pictures alike.

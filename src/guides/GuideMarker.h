@@ -12,10 +12,12 @@ class GuideMarker : public QWidget {
 public:
     explicit GuideMarker(QWidget* picture);
 
+    // In the picture's pixels, origin at its top-left corner.
     float Left() const { return m_left; }
     float Top() const { return m_top; }
     float Width() const { return m_width; }
     float Height() const { return m_height; }
+    // Whether the marker is shown over its picture (its own flag, whatever the window's state).
     bool Visible() const { return isVisibleTo(parentWidget()); }
 
     // Each setter refuses a value the marker cannot take (negative size, beyond the coordinate
@@ -28,6 +30,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place();

@@ -38,6 +38,12 @@ TEST(NumberSyntax, SixteenBitRangeAfterRounding) {
     EXPECT_EQ(num::parseInt16("abc"), std::nullopt);
 }
 
+TEST(NumberSyntax, SinglesRefuseValuesBeyondTheFloatRange) {
+    EXPECT_EQ(num::parseSingle("1e300"), std::nullopt);
+    EXPECT_EQ(num::parseSingle("-1e39"), std::nullopt);
+    EXPECT_EQ(num::parseSingle("10.5"), 10.5f);
+}
+
 TEST(NumberSyntax, SixteenBitSums) {
     EXPECT_EQ(num::add16(20000, 12767), 32767);
     EXPECT_EQ(num::add16(20000, 20000), std::nullopt);
