@@ -4,9 +4,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace rimvista {
+
+class IniDraft;
 
 class cInifile {
 public:
@@ -19,6 +22,10 @@ public:
     long Refresh();
     long WriteStr(const std::string& section, const std::string& key, const std::string& value);
     long DeleteSection(const std::string& section);
+    // Several reads and writes made as one change of the file: `change` works on the file's
+    // text as it is under the file's lock, and the file is replaced once with the result. When
+    // `change` returns false nothing is written. Non-zero when the change was written.
+    long Update(const std::function<bool(IniDraft&)>& change);
 
     // Missing file, section or key, or an empty value, gives the default. At most 1023 bytes.
     std::string ReadStr(const std::string& section, const std::string& key,
