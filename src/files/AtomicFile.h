@@ -1,0 +1,48 @@
+#pragma once
+// Replaces a file only once its new contents are complete and on disk: the bytes go to a
+// temporary file in the target's folder (same file system, so the final rename is atomic),
+// which is flushed and then renamed over the target. Until commit() succeeds the target is
+// untouched; a failed or abandoned write removes the temporary file.
+//
+// One AtomicFile belongs to one thread at a time; separate objects are independent.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace rimvista::files {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Each call returns nullopt on success or a reason; after a failure the temporary file is
+    // already gone and further calls fail.
+    std::optional<std::string> open();
+    std::optional<std::string> write(const void* data, std::size_t size);
+    std::optional<std::string> commit();
+    void discard();
+
+    const std::string& temporaryPath() const { return m_tempPath; }
+
+private:
+    std::optional<std::string> fail(const std::string& what, int error);
+    void startWriteBack();
+
+    std::string m_target;
+    std::string m_tempPath;
+    int m_fd = -1;
+    bool m_failed = false;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_flushStart = 0;
+};
+
+// Writes a whole buffer through an AtomicFile.
+std::optional<std::string> writeFileAtomically(const std::string& path, const void* data,
+                                               std::size_t size);
+
+}  // namespace rimvista::files

@@ -1,0 +1,82 @@
+#pragma once
+// Pieces the picture readers and writers share: file input, page-backed buffers and the
+// allocation of pictures with a clean failure instead of an exception.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "files/PictureReader.h"
+
+namespace rimvista::files {
+
+std::string errorText(int error);
+
+// nullopt when a width x height picture may be allocated, otherwise why not: a size that is
+// not positive or a picture larger than this machine's memory.
+std::optional<std::string> checkPictureSize(int width, int height);
+
+// A picture of width x height, pixels uninitialised, or the reason it cannot be had: a size
+// that is not positive, larger than this machine's memory, or an allocation that failed.
+LoadResult allocatePicture(int width, int height);
+
+// Sets the reserved byte of every pixel to 0.
+void clearReserved(PixelSurface& surface);
+
+// While a reader fills a freshly allocated large picture, another core takes the page faults
+// (the kernel zeroing each page) ahead of it, in the order the reader writes the rows.
+// Nothing is written from the other thread, so the pixels are never touched concurrently.
+class BackgroundPrefault {
+public:
+    enum class Order { TopDown, BottomUp };
+    BackgroundPrefault(PixelSurface& surface, Order order);
+    ~BackgroundPrefault();
+    BackgroundPrefault(const BackgroundPrefault&) = delete;
+    BackgroundPrefault& operator=(const BackgroundPrefault&) = delete;
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Raw bytes for file contents and encoder output. Large buffers ask for huge pages, because
+// first-touch page faults otherwise cost more than the copy into them.
+class PageBuffer {
+public:
+    static std::optional<PageBuffer> tryCreate(std::size_t size);
+    std::uint8_t* data() { return m_data.get(); }
+    const std::uint8_t* data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+
+private:
+    struct Release {
+        std::size_t mapped;  // 0: from malloc
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t, Release> m_data{nullptr, Release{0}};
+    std::size_t m_size = 0;
+};
+
+// A file opened for reading; reads are positioned, so one InputFile needs no seek state.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    std::optional<std::string> open(const std::string& path);
+    std::uint64_t size() const { return m_size; }
+    // Reads exactly size bytes at offset; a short file or a read error gives the reason.
+    std::optional<std::string> readAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
+
+}  // namespace rimvista::files

@@ -1,0 +1,107 @@
+#include "files/JpegReader.h"
+
+#include <turbojpeg.h>
+
+#include <cstring>
+
+#include "files/ExifOrientation.h"
+
+namespace rimvista::files {
+
+namespace {
+
+// One decoder per thread: creating one costs more than decoding a small picture, and a handle
+// must not be shared between threads. After a failure the handle is replaced, because the
+// library can leave a half-read header behind that spoils the next file ("two SOI markers").
+class Decompressor {
+public:
+    Decompressor() : m_handle(tjInitDecompress()) {}
+    ~Decompressor() { release(); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    tjhandle get() {
+        if (!m_handle) m_handle = tjInitDecompress();
+        return m_handle;
+    }
+    void release() {
+        if (m_handle) tjDestroy(m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    tjhandle m_handle;
+};
+
+Decompressor& threadDecompressor() {
+    thread_local Decompressor decompressor;
+    return decompressor;
+}
+
+// Stray bytes between segments: common in files from some cameras and editors, and the
+// picture decodes whole despite them.
+bool harmlessWarning(tjhandle handle) {
+    return tjGetErrorCode(handle) == TJERR_WARNING &&
+           std::strstr(tjGetErrorStr2(handle), "extraneous bytes") != nullptr;
+}
+
+// The library keeps the stop-on-warning choice of the previous decode in the handle, so a
+// header with a harmless warning gets a second look with a fresh, tolerant handle.
+bool readHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_t size, int& width,
+                int& height, int& colorspace) {
+    const auto read = [&] {
+        int subsampling = 0;
+        return tjDecompressHeader3(decompressor.get(), data, static_cast<unsigned long>(size),
+                                   &width, &height, &subsampling, &colorspace);
+    };
+    if (read() == 0) return true;
+    if (!harmlessWarning(decompressor.get())) return false;
+    decompressor.release();
+    return read() == 0 || harmlessWarning(decompressor.get());
+}
+
+// A cut-off or corrupt file is a failure, not a picture with a grey or garbled lower part.
+// The first pass stops at the first warning, so a small damaged file that claims a huge size
+// never gets its whole picture filled; only a harmless warning earns a second, tolerant pass.
+bool decodeInto(tjhandle handle, const std::uint8_t* data, std::size_t size, PixelSurface& out) {
+    const auto decode = [&](int flags) {
+        return tjDecompress2(handle, data, static_cast<unsigned long>(size), out.bits(),
+                             out.width(), static_cast<int>(out.bytesPerLine()), out.height(),
+                             TJPF_BGRX, flags | TJFLAG_LIMITSCANS);
+    };
+    if (decode(TJFLAG_STOPONWARNING) == 0) return true;
+    if (!harmlessWarning(handle)) return false;
+    return decode(0) == 0 || harmlessWarning(handle);
+}
+
+LoadResult damaged(Decompressor& decompressor) {
+    const std::string reason = tjGetErrorStr2(decompressor.get());
+    decompressor.release();
+    return LoadResult::failure("JPEG ファイルが壊れています: " + reason);
+}
+
+}  // namespace
+
+std::optional<LoadResult> readJpeg(const std::uint8_t* data, std::size_t size) {
+    Decompressor& decompressor = threadDecompressor();
+    if (!decompressor.get())
+        return LoadResult::failure("JPEG を読み込めません: デコーダーを作れません");
+    int width = 0, height = 0, colorspace = 0;
+    if (!readHeader(decompressor, data, size, width, height, colorspace))
+        return damaged(decompressor);
+    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK) return std::nullopt;
+    LoadResult result = allocatePicture(width, height);
+    if (!result.ok()) return result;
+    bool decoded = false;
+    {
+        BackgroundPrefault prefault(result.picture, BackgroundPrefault::Order::TopDown);
+        decoded = decodeInto(decompressor.get(), data, size, result.picture);
+    }
+    if (!decoded) return damaged(decompressor);
+    // The decoder writes 0xFF into the fourth byte; loaded pictures carry 0 there.
+    clearReserved(result.picture);
+    auto upright = orientUpright(std::move(result.picture), exifOrientation(data, size));
+    if (!upright) return LoadResult::failure("メモリが足りません (画像の回転)");
+    return LoadResult::success(std::move(*upright));
+}
+
+}  // namespace rimvista::files
