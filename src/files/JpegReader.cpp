@@ -5,37 +5,11 @@
 #include <cstring>
 
 #include "files/ExifOrientation.h"
+#include "files/TurboHandle.h"
 
 namespace rimvista::files {
 
 namespace {
-
-// One decoder per thread: creating one costs more than decoding a small picture, and a handle
-// must not be shared between threads. After a failure the handle is replaced, because the
-// library can leave a half-read header behind that spoils the next file ("two SOI markers").
-class Decompressor {
-public:
-    Decompressor() : m_handle(tjInitDecompress()) {}
-    ~Decompressor() { release(); }
-    Decompressor(const Decompressor&) = delete;
-    Decompressor& operator=(const Decompressor&) = delete;
-    tjhandle get() {
-        if (!m_handle) m_handle = tjInitDecompress();
-        return m_handle;
-    }
-    void release() {
-        if (m_handle) tjDestroy(m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    tjhandle m_handle;
-};
-
-Decompressor& threadDecompressor() {
-    thread_local Decompressor decompressor;
-    return decompressor;
-}
 
 // Stray bytes between segments: common in files from some cameras and editors, and the
 // picture decodes whole despite them.
@@ -82,7 +56,7 @@ LoadResult damaged(Decompressor& decompressor) {
 }  // namespace
 
 std::optional<LoadResult> readJpeg(const std::uint8_t* data, std::size_t size) {
-    Decompressor& decompressor = threadDecompressor();
+    Decompressor& decompressor = Decompressor::forThisThread();
     if (!decompressor.get())
         return LoadResult::failure("JPEG を読み込めません: デコーダーを作れません");
     int width = 0, height = 0, colorspace = 0;

@@ -5,36 +5,11 @@
 #include "files/AtomicFile.h"
 #include "files/CodecSupport.h"
 #include "files/PictureWriter.h"
+#include "files/TurboHandle.h"
 
 namespace rimvista::files {
 
 namespace {
-
-// One encoder per thread, as handles must not be shared between threads; replaced after a
-// failure so no half-finished state reaches the next picture.
-class Compressor {
-public:
-    Compressor() : m_handle(tjInitCompress()) {}
-    ~Compressor() { release(); }
-    Compressor(const Compressor&) = delete;
-    Compressor& operator=(const Compressor&) = delete;
-    tjhandle get() {
-        if (!m_handle) m_handle = tjInitCompress();
-        return m_handle;
-    }
-    void release() {
-        if (m_handle) tjDestroy(m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    tjhandle m_handle;
-};
-
-Compressor& threadCompressor() {
-    thread_local Compressor compressor;
-    return compressor;
-}
 
 // Encodes the top-left width x height pixels, reading the 32-bit rows in place (the fourth
 // byte is skipped by the encoder, so no converted copy is made).
@@ -44,7 +19,7 @@ std::optional<std::string> writeJpeg(const PixelSurface& surface, int width, int
     width = std::min(width, surface.width());
     height = std::min(height, surface.height());
     if (width <= 0 || height <= 0) return "保存する大きさが不正です";
-    tjhandle handle = threadCompressor().get();
+    tjhandle handle = Compressor::forThisThread().get();
     if (!handle) return "JPEG で保存できません: エンコーダーを作れません";
     const unsigned long bound = tjBufSize(width, height, TJSAMP_444);
     if (bound == 0 || bound == static_cast<unsigned long>(-1)) return "JPEG にするには大きすぎます";
@@ -61,7 +36,7 @@ std::optional<std::string> writeJpeg(const PixelSurface& surface, int width, int
                     TJPF_BGRX, &out, &outSize, TJSAMP_444, std::clamp(quality, 1, 100),
                     flags) != 0) {
         const std::string reason = std::string("JPEG で保存できません: ") + tjGetErrorStr2(handle);
-        threadCompressor().release();
+        Compressor::forThisThread().release();
         return reason;
     }
     return writeFileAtomically(path, out, outSize);
