@@ -2,20 +2,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <unistd.h>
+
+#include "app/SettingsPath.h"
 
 namespace rimvista {
 
 QString defaultSettingsPath() {
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    const QString beside = exe.absolutePath() + "/" + exe.completeBaseName() + ".ini";
-    if (QFileInfo::exists(beside)) return beside;
-    if (::access(QFile::encodeName(exe.absolutePath()).constData(), W_OK) == 0) return beside;
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return config + "/" + exe.completeBaseName() + ".ini";
+    const QString path = QFile::decodeName(
+        settingsFileFor(QFile::encodeName(exe.absolutePath()).toStdString(),
+                        QFile::encodeName(exe.completeBaseName()).toStdString())
+            .c_str());
+    // The user's configuration folder may not exist yet; the first write needs it.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
 }
 
 }  // namespace rimvista

@@ -6,7 +6,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rimvista"));
-    QApplication::setOrganizationName(QStringLiteral("rimvista"));
 
     rimvista::installJapaneseTranslation(app);
 

@@ -1,0 +1,46 @@
+#pragma once
+// The command line of rimvista-batch.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rimvista::batch {
+
+enum class OutputFormat { Bmp, Jpg };
+
+struct BatchOptions {
+    std::vector<std::string> frameTexts;  // --frame, in the order given
+    std::optional<std::string> registration;
+    std::optional<std::string> settingsFile;
+    std::optional<int> nest;
+    std::optional<std::string> output;
+    std::optional<OutputFormat> format;
+    std::optional<int> quality;
+    std::optional<int> jobs;
+    std::optional<std::uint64_t> memoryMegabytes;
+    bool quiet = false;
+    bool overwrite = false;
+    bool help = false;
+    std::optional<std::string> sampleFile;  // --make-sample
+    std::optional<std::pair<int, int>> sampleSize;
+    std::vector<std::string> pictures;
+};
+
+struct ParsedArguments {
+    BatchOptions options;
+    std::string error;  // empty when the command line is usable
+    bool ok() const { return error.empty(); }
+};
+
+// Reads argv[1..argc-1]. Besides the syntax it checks what can be known before any file is
+// touched: option combinations, value ranges and the at-most-ten frames.
+ParsedArguments parseArguments(int argc, const char* const* argv);
+
+std::string usageText();
+
+// "bmp", "jpg" or "jpeg" in any letter case.
+std::optional<OutputFormat> formatFromName(const std::string& name);
+
+}  // namespace rimvista::batch

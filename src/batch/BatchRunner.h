@@ -1,0 +1,42 @@
+#pragma once
+// Frames the pictures on worker threads, each picture read, framed and written by one worker,
+// with the memory of the pictures in work kept within a budget.
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/FrameSequence.h"
+#include "batch/OutputPlan.h"
+#include "batch/Progress.h"
+
+namespace rimvista::batch {
+
+class MemoryGate;
+
+struct RunSettings {
+    FrameSequence frames;
+    int quality = 100;
+    bool overwrite = false;
+    int jobs = 1;
+    std::uint64_t memoryBudget = 0;
+    // Set (from a signal handler, say) to stop taking new pictures; those in work finish.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+struct RunSummary {
+    std::size_t succeeded = 0;
+    std::size_t failed = 0;
+    std::size_t skipped = 0;  // not started because of a stop request
+};
+
+// One picture: nullopt when its result was written, otherwise why not.
+std::optional<std::string> framePicture(const PictureJob& job, const RunSettings& settings,
+                                        MemoryGate& gate);
+
+RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& settings,
+                    Progress& progress);
+
+}  // namespace rimvista::batch

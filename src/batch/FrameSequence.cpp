@@ -1,0 +1,94 @@
+#include "batch/FrameSequence.h"
+
+#include <array>
+
+#include "common/NumberText.h"
+#include "engine/FrameRenderer.h"
+
+namespace rimvista::batch {
+
+namespace {
+
+constexpr std::size_t kFieldCount = 9;
+
+std::vector<std::string_view> splitCommas(std::string_view text) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        fields.push_back(
+            text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (comma == std::string_view::npos) return fields;
+        start = comma + 1;
+    }
+}
+
+// The picture as the renderer sees a picture box: only its surface, nobody to repaint.
+class SurfaceTarget : public PictureTarget {
+public:
+    explicit SurfaceTarget(PixelSurface& surface) : m_surface(surface) {}
+    PixelSurface* surface() override { return &m_surface; }
+    void surfaceChanged(const PixelRect&) override {}
+
+private:
+    PixelSurface& m_surface;
+};
+
+}  // namespace
+
+std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text) {
+    const std::vector<std::string_view> fields = splitCommas(text);
+    if (fields.size() != kFieldCount)
+        return "a frame has 9 numbers separated by commas (W0,W1,W2,W3,X0,X1,Y0,Y1,KIND): " +
+               std::string(text);
+    std::array<std::int16_t, kFieldCount> v{};
+    static constexpr std::array<const char*, kFieldCount> names = {"W0", "W1", "W2", "W3",  "X0",
+                                                                   "X1", "Y0", "Y1", "KIND"};
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const auto n = num::parseInt16(fields[i]);
+        if (!n)
+            return std::string(names[i]) + " is not a number from -32768 to 32767 in " +
+                   std::string(text);
+        v[i] = *n;
+    }
+    if (v[8] != 0 && v[8] != 1)
+        return "KIND must be 0 (convex) or 1 (concave) in " + std::string(text);
+    FrameParams p;
+    p.W = {v[0], v[1], v[2], v[3]};
+    p.X0 = v[4];
+    p.X1 = v[5];
+    p.Y0 = v[6];
+    p.Y1 = v[7];
+    p.Kind = v[8];
+    return p;
+}
+
+FrameSequence nestedSequence(const FrameParams& first, int count) {
+    FrameSequence frames{first};
+    while (static_cast<int>(frames.size()) < count) {
+        const std::optional<FrameParams> next = autoAdjusted(frames.back());
+        if (!next) break;
+        frames.push_back(*next);
+    }
+    return frames;
+}
+
+std::optional<SequenceFailure> checkSequence(const FrameSequence& frames, int width, int height) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const FrameCheck check = checkExecute(frames[i], width, height, /*autoAdjust=*/true);
+        if (check != FrameCheck::Ok) return SequenceFailure{i + 1, check};
+    }
+    return std::nullopt;
+}
+
+bool paintSequence(PixelSurface& picture, const FrameSequence& frames) {
+    SurfaceTarget target(picture);
+    for (const FrameParams& p : frames) {
+        if (!DrawFrame(target, p.W[0], p.W[1], p.W[2], p.W[3], p.X0, p.X1, p.Y0, p.Y1,
+                       frameStrength(p)))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace rimvista::batch

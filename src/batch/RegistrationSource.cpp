@@ -1,0 +1,96 @@
+#include "batch/RegistrationSource.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "app/SettingsPath.h"
+#include "app/cInifile.h"
+#include "engine/FrameCommand.h"
+#include "registrations/RegistrationStore.h"
+
+namespace rimvista::batch {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<int> slotOf(const std::string& choice) {
+    if (choice.size() < 2 || choice[0] != '#') return std::nullopt;
+    int slot = 0;
+    const char* end = choice.data() + choice.size();
+    const auto [stop, ec] = std::from_chars(choice.data() + 1, end, slot);
+    if (ec != std::errc() || stop != end) return std::nullopt;
+    return slot;
+}
+
+// Two registrations may share a name; the command line must then name the slot.
+std::variant<int, std::string> slotByName(const cInifile& ini, const std::string& name) {
+    std::vector<int> slots;
+    if (name != reg::kUnregisteredName) {
+        for (int slot = 1; slot <= reg::kSlotCount; ++slot)
+            if (reg::readName(ini, slot) == name) slots.push_back(slot);
+    }
+    if (slots.empty()) return "no registration is named " + name;
+    if (slots.size() == 1) return slots.front();
+    std::string list;
+    for (int slot : slots) list += (list.empty() ? "#" : ", #") + std::to_string(slot);
+    return "several registrations are named " + name + " (" + list + "); choose one by its slot";
+}
+
+FrameParams entryFrame(const reg::EntryText& entry) {
+    FrameTexts texts;
+    for (int i = 0; i < 4; ++i) texts.W[i] = entry.fields[i];
+    texts.X0 = entry.fields[4];
+    texts.X1 = entry.fields[5];
+    texts.Y0 = entry.fields[6];
+    texts.Y1 = entry.fields[7];
+    return readFrameParams(texts, entry.kind == 0);
+}
+
+}  // namespace
+
+std::string executableFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path(ec).string() : exe.parent_path().string();
+}
+
+std::string windowSettingsFile(const std::string& folder) {
+    return settingsFileFor(folder, "rimvista");
+}
+
+std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
+                                                         const std::string& choice) {
+    std::error_code ec;
+    if (!fs::is_regular_file(settingsFile, ec)) return "no settings file " + settingsFile;
+    cInifile ini;
+    ini.FileName(settingsFile);
+
+    Registration r;
+    if (const auto slot = slotOf(choice)) {
+        if (*slot < 1 || *slot > reg::kSlotCount)
+            return "a slot is #1 to #" + std::to_string(reg::kSlotCount) + ": " + choice;
+        r.slot = *slot;
+    } else {
+        auto found = slotByName(ini, choice);
+        if (auto* error = std::get_if<std::string>(&found)) return *error + " in " + settingsFile;
+        r.slot = std::get<int>(found);
+    }
+    r.name = reg::readName(ini, r.slot);
+    const std::string which = "registration #" + std::to_string(r.slot) + " (" + r.name + ")";
+
+    const int count = reg::entryCount(ini, r.slot);
+    if (count <= 0) return which + " holds no frames";
+    const auto entries = reg::readRegistration(ini, r.slot);
+    const std::size_t applied = std::min<std::size_t>(count, FrameHistory::kMaxApplications);
+    r.truncated = static_cast<std::size_t>(count) > applied;
+    for (std::size_t j = 0; j < applied; ++j) {
+        if (j >= entries.size() || !entries[j])
+            return which + ": entry " + reg::entryKey(static_cast<int>(j + 1)) +
+                   " is missing or malformed";
+        r.frames.push_back(entryFrame(*entries[j]));
+    }
+    return r;
+}
+
+}  // namespace rimvista::batch

@@ -1,0 +1,105 @@
+#include "BatchProcess.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace rimvista::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<char*> argvOf(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+int waitFor(pid_t pid) {
+    int wstatus = 0;
+    while (::waitpid(pid, &wstatus, 0) < 0) {
+    }
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+}
+
+// Spawns with stdout to outFile and stderr to errFd, in folder.
+pid_t spawn(const std::string& program, const std::vector<std::string>& args,
+            const fs::path& folder, const fs::path& outFile, int errFd) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    std::vector<char*> argv = argvOf(program, args);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+}  // namespace
+
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                    const fs::path& folder) {
+    const fs::path outFile = folder / ".batch-stdout";
+    const fs::path errFile = folder / ".batch-stderr";
+    BatchRun run;
+    const int errFd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = spawn(program, args, folder, outFile, errFd);
+    ::close(errFd);
+    if (pid < 0) return run;
+    run.status = waitFor(pid);
+    run.out = slurp(outFile);
+    run.err = slurp(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return run;
+}
+
+BatchRun runOnTerminal(const std::string& program, const std::vector<std::string>& args,
+                       const fs::path& folder) {
+    BatchRun run;
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return run;
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    const fs::path outFile = folder / ".batch-stdout";
+    const pid_t pid = spawn(program, args, folder, outFile, slave);
+    ::close(slave);
+    if (pid < 0) {
+        ::close(master);
+        return run;
+    }
+    // The terminal must be drained while the program runs, or its writes would block.
+    char buffer[4096];
+    while (true) {
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) break;  // EIO once the last writer has closed the terminal
+        run.err.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(master);
+    run.status = waitFor(pid);
+    run.out = slurp(outFile);
+    fs::remove(outFile);
+    return run;
+}
+
+}  // namespace rimvista::test

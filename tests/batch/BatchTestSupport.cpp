@@ -1,0 +1,106 @@
+#include "BatchTestSupport.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "engine/FrameCommand.h"
+#include "files/PictureReader.h"
+#include "files/PictureWriter.h"
+#include "registrations/RegistrationStore.h"
+#include "support/TestPictures.h"
+
+namespace rimvista::test {
+
+namespace fs = std::filesystem;
+
+FrameParams frame(int w0, int w1, int w2, int w3, int x0, int x1, int y0, int y1, int kind) {
+    const auto s = [](int v) { return static_cast<std::int16_t>(v); };
+    FrameParams p;
+    p.W = {s(w0), s(w1), s(w2), s(w3)};
+    p.X0 = s(x0);
+    p.X1 = s(x1);
+    p.Y0 = s(y0);
+    p.Y1 = s(y1);
+    p.Kind = s(kind);
+    return p;
+}
+
+std::string frameText(const FrameParams& p) {
+    return reg::formatEntry(p);
+}
+
+namespace {
+
+class Loose : public PictureTarget {
+public:
+    explicit Loose(PixelSurface s) : m_surface(std::move(s)) {}
+    PixelSurface* surface() override { return &m_surface; }
+    void surfaceChanged(const PixelRect&) override {}
+    PixelSurface m_surface;
+};
+
+}  // namespace
+
+PixelSurface framedByEngine(const PixelSurface& picture, const std::vector<FrameParams>& frames) {
+    Loose target(picture.clone());
+    for (const FrameParams& p : frames) {
+        EXPECT_EQ(checkExecute(p, picture.width(), picture.height(), true), FrameCheck::Ok);
+        EXPECT_TRUE(applyFrame(target, p).has_value());
+    }
+    return std::move(target.m_surface);
+}
+
+void BatchTest::SetUp() {
+    std::random_device seed;
+    m_dir = fs::temp_directory_path() / ("rimvista-batch-test-" + std::to_string(seed()));
+    ASSERT_TRUE(fs::create_directory(m_dir));
+}
+
+void BatchTest::TearDown() {
+    std::error_code ec;
+    fs::remove_all(m_dir, ec);
+}
+
+BatchRun BatchTest::batch(const std::vector<std::string>& args) const {
+    return runProgram(RIMVISTA_BATCH_EXE, args, m_dir);
+}
+
+PixelSurface BatchTest::writeBmp(const std::string& name, int width, int height,
+                                 std::uint32_t seed) {
+    EXPECT_FALSE(files::saveBmp(randomSurface(width, height, seed), path(name).string()));
+    return load(name);
+}
+
+PixelSurface BatchTest::writeJpeg(const std::string& name, int width, int height, int quality,
+                                  std::uint32_t seed) {
+    EXPECT_FALSE(files::saveJpeg(randomSurface(width, height, seed), path(name).string(), quality));
+    return load(name);
+}
+
+void BatchTest::writeText(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+}
+
+std::string BatchTest::bytes(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+PixelSurface BatchTest::load(const std::string& name) const {
+    files::LoadResult r = files::loadPicture(path(name).string());
+    EXPECT_TRUE(r.ok()) << name << ": " << r.error;
+    return std::move(r.picture);
+}
+
+std::vector<std::string> BatchTest::listing(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path(folder)))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace rimvista::test
