@@ -28,8 +28,12 @@ namespace rimvista {
 
 namespace {
 
-std::string utf8(const QString& s) { return s.toStdString(); }
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -106,9 +110,9 @@ void FrmMain::createControls() {
     Frame1->setGeometry(twipsToPixels(5760, 120, 1935, 5235));
 
     // Keyboard order as designed.
-    QWidget* order[] = {chkAuto, txtY[0], txtY[1], txtX[0], txtX[1], txtW[0], txtW[1],
-                        txtW[2], txtW[3], optA[0], optA[1], cmdOpen, cmdSave, cmdMeji,
-                        cmdUndo, cmdRec, cmdLoad, cmdExit, VScroll1, HScroll1};
+    QWidget* order[] = {chkAuto, txtY[0], txtY[1], txtX[0], txtX[1],  txtW[0], txtW[1],
+                        txtW[2], txtW[3], optA[0], optA[1], cmdOpen,  cmdSave, cmdMeji,
+                        cmdUndo, cmdRec,  cmdLoad, cmdExit, VScroll1, HScroll1};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     setMinimumSize(twipsToPixels(0, 0, 3500, 5500).size());
@@ -194,8 +198,8 @@ void FrmMain::Form_Load() {
                        .arg(RIMVISTA_VERSION_MINOR)
                        .arg(RIMVISTA_VERSION_PATCH));
     const QString appFolder = AppFolder();
-    Ini().FileName(utf8(m_options.settingsFile.isEmpty() ? defaultSettingsPath()
-                                                         : m_options.settingsFile));
+    Ini().FileName(
+        utf8(m_options.settingsFile.isEmpty() ? defaultSettingsPath() : m_options.settingsFile));
     restoreWindowRect();
     Picture1->move(0, 0);
 
@@ -228,7 +232,9 @@ void FrmMain::Form_Unload() {
     m_comDlg.reset();
 }
 
-void FrmMain::cmdExit_Click() { close(); }
+void FrmMain::cmdExit_Click() {
+    close();
+}
 
 void FrmMain::pictureLoaded(PixelSurface picture) {
     Picture1->setPicture(std::move(picture));

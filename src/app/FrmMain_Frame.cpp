@@ -17,8 +17,12 @@ namespace rimvista {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-QString decimal(std::int16_t v) { return QString::fromStdString(num::formatInt(v)); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+QString decimal(std::int16_t v) {
+    return QString::fromStdString(num::formatInt(v));
+}
 
 // The panel is disabled and the pointer busy for the whole command; whichever way it ends,
 // the pointer comes back and the panel is enabled again.

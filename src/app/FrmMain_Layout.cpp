@@ -106,18 +106,20 @@ void FrmMain::Form_Resize() {
 }
 
 void FrmMain::HScroll1_Change() {
-    const float left = scrollPosition(Picture1->width(), picCont->client()->width(),
-                                      HScroll1->value());
+    const float left =
+        scrollPosition(Picture1->width(), picCont->client()->width(), HScroll1->value());
     Picture1->move(static_cast<int>(num::nearest(left)), Picture1->y());
 }
 
 void FrmMain::VScroll1_Change() {
-    const float top = scrollPosition(Picture1->height(), picCont->client()->height(),
-                                     VScroll1->value());
+    const float top =
+        scrollPosition(Picture1->height(), picCont->client()->height(), VScroll1->value());
     Picture1->move(Picture1->x(), static_cast<int>(num::nearest(top)));
 }
 
-void FrmMain::Form_MouseMove() { sha0->setMarkerVisible(false); }
+void FrmMain::Form_MouseMove() {
+    sha0->setMarkerVisible(false);
+}
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == centralWidget() && event->type() == QEvent::MouseMove) {

@@ -12,8 +12,8 @@ WindowLayout computeLayout(double width, double height) {
     l.hScroll = QRectF(l.viewport.left(), l.viewport.top() + l.viewport.height(),
                        l.viewport.width(), kScrollBarThickness);
     l.panel = QPointF(l.vScroll.left() + l.vScroll.width() + 100, l.vScroll.top());
-    l.sizeLabel = QRectF(l.viewport.left(), l.hScroll.top() + l.hScroll.height(),
-                         l.hScroll.width(), kSizeLabelHeight);
+    l.sizeLabel = QRectF(l.viewport.left(), l.hScroll.top() + l.hScroll.height(), l.hScroll.width(),
+                         kSizeLabelHeight);
     return l;
 }
 

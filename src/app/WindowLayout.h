@@ -7,11 +7,11 @@
 namespace rimvista {
 
 struct WindowLayout {
-    QRectF viewport;    // picCont
-    QRectF vScroll;     // VScroll1
-    QRectF hScroll;     // HScroll1
-    QPointF panel;      // Frame1's top-left corner; its size stays as designed
-    QRectF sizeLabel;   // lblSize
+    QRectF viewport;   // picCont
+    QRectF vScroll;    // VScroll1
+    QRectF hScroll;    // HScroll1
+    QPointF panel;     // Frame1's top-left corner; its size stays as designed
+    QRectF sizeLabel;  // lblSize
 };
 
 // Designed sizes that the layout keeps.

@@ -23,17 +23,6 @@ std::vector<std::string_view> splitCommas(std::string_view text) {
     }
 }
 
-// The picture as the renderer sees a picture box: only its surface, nobody to repaint.
-class SurfaceTarget : public PictureTarget {
-public:
-    explicit SurfaceTarget(PixelSurface& surface) : m_surface(surface) {}
-    PixelSurface* surface() override { return &m_surface; }
-    void surfaceChanged(const PixelRect&) override {}
-
-private:
-    PixelSurface& m_surface;
-};
-
 }  // namespace
 
 std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text) {
@@ -53,14 +42,7 @@ std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text)
     }
     if (v[8] != 0 && v[8] != 1)
         return "KIND must be 0 (convex) or 1 (concave) in " + std::string(text);
-    FrameParams p;
-    p.W = {v[0], v[1], v[2], v[3]};
-    p.X0 = v[4];
-    p.X1 = v[5];
-    p.Y0 = v[6];
-    p.Y1 = v[7];
-    p.Kind = v[8];
-    return p;
+    return makeFrameParams(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
 }
 
 FrameSequence nestedSequence(const FrameParams& first, int count) {
@@ -82,7 +64,7 @@ std::optional<SequenceFailure> checkSequence(const FrameSequence& frames, int wi
 }
 
 bool paintSequence(PixelSurface& picture, const FrameSequence& frames) {
-    SurfaceTarget target(picture);
+    SurfacePicture target(picture);
     for (const FrameParams& p : frames) {
         if (!DrawFrame(target, p.W[0], p.W[1], p.W[2], p.W[3], p.X0, p.X1, p.Y0, p.Y1,
                        frameStrength(p)))

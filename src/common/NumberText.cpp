@@ -10,8 +10,12 @@ namespace rimvista::num {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -117,7 +121,8 @@ std::string formatSingle(float v) {
 
 std::string zeroPad(int v, int digits) {
     std::string s = formatInt(v < 0 ? -static_cast<long long>(v) : v);
-    if (static_cast<int>(s.size()) < digits) s.insert(0, static_cast<std::size_t>(digits) - s.size(), '0');
+    if (static_cast<int>(s.size()) < digits)
+        s.insert(0, static_cast<std::size_t>(digits) - s.size(), '0');
     return v < 0 ? "-" + s : s;
 }
 

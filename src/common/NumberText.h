@@ -16,7 +16,9 @@ double nearest(double v);
 // fraction (at least one digit in all), an optional exponent (e or E, optional sign, digits),
 // optional blanks. Empty or blank text is not a number. Infinite results are not numbers.
 std::optional<double> parseNumber(std::string_view text);
-inline bool isNumber(std::string_view text) { return parseNumber(text).has_value(); }
+inline bool isNumber(std::string_view text) {
+    return parseNumber(text).has_value();
+}
 
 // 16-bit conversion: rounds ties to even, fails outside -32768..32767 (after rounding).
 std::optional<std::int16_t> toInt16(double v);

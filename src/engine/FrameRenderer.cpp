@@ -89,12 +89,7 @@ ShadeAmounts shadeAmounts(float strength) {
 bool DrawFrame(PictureTarget& picture, std::int16_t W0, std::int16_t W1, std::int16_t W2,
                std::int16_t W3, std::int16_t X0, std::int16_t X1, std::int16_t Y0, std::int16_t Y1,
                float strength) {
-    FrameParams p;
-    p.W = {W0, W1, W2, W3};
-    p.X0 = X0;
-    p.X1 = X1;
-    p.Y0 = Y0;
-    p.Y1 = Y1;
+    const FrameParams p = makeFrameParams(W0, W1, W2, W3, X0, X1, Y0, Y1);
     if (!FrameBands::hasValidWidths(p)) return false;
 
     PixelArray pixels;

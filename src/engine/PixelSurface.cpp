@@ -40,8 +40,8 @@ PixelSurface::PixelSurface(int width, int height) {
         // Large pictures: anonymous mapping rounded to huge pages, so first-touch page faults
         // are 512 times fewer where the kernel grants huge pages.
         allocated = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        void* m = ::mmap(nullptr, allocated, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                         -1, 0);
+        void* m =
+            ::mmap(nullptr, allocated, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (m == MAP_FAILED) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
         ::madvise(m, allocated, MADV_HUGEPAGE);

@@ -75,4 +75,15 @@ public:
     virtual void surfaceChanged(const PixelRect& changed) = 0;
 };
 
+// A bare surface as a picture: nothing to repaint (the batch tool, comparisons in tests).
+class SurfacePicture : public PictureTarget {
+public:
+    explicit SurfacePicture(PixelSurface& surface) : m_surface(surface) {}
+    PixelSurface* surface() override { return &m_surface; }
+    void surfaceChanged(const PixelRect&) override {}
+
+private:
+    PixelSurface& m_surface;
+};
+
 }  // namespace rimvista

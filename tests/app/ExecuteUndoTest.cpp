@@ -13,15 +13,6 @@
 namespace rimvista::test {
 namespace {
 
-// A picture outside any window, painted directly, to compare the window's pixels with.
-class LoosePicture : public PictureTarget {
-public:
-    explicit LoosePicture(PixelSurface s) : m_surface(std::move(s)) {}
-    PixelSurface* surface() override { return &m_surface; }
-    void surfaceChanged(const PixelRect&) override {}
-    PixelSurface m_surface;
-};
-
 class ExecuteTest : public WindowTest {
 protected:
     FrmMain& openWith(int width, int height, std::uint32_t seed = 7) {
@@ -92,7 +83,8 @@ TEST_F(ExecuteTest, PositionChecksShowThePositionMessage) {
     for (const Case& c : bad) {
         setParams("5", "5", "5", "5", c.x0, c.x1, c.y0, c.y1);
         const ShownBox shown = executeExpectingMessage();
-        EXPECT_EQ(shown.text, QStringLiteral("位置の設定が不正です。")) << c.x0 << c.x1 << c.y0 << c.y1;
+        EXPECT_EQ(shown.text, QStringLiteral("位置の設定が不正です。"))
+            << c.x0 << c.x1 << c.y0 << c.y1;
         EXPECT_EQ(shown.title, QStringLiteral("設定エラー"));
         EXPECT_TRUE(w.ExecuteAborted);
     }
@@ -123,7 +115,8 @@ TEST_F(ExecuteTest, AutoAdjustOverflowIsRefusedBeforePainting) {
 
 TEST_F(ExecuteTest, AutoAdjustAdvancesPositionsAndSwitchesKind) {
     FrmMain& w = openWith(640, 480);
-    LoosePicture expected(w.Picture1->picture().clone());
+    PixelSurface expectedPixels = w.Picture1->picture().clone();
+    SurfacePicture expected(expectedPixels);
     click("cmdMeji");
     EXPECT_FALSE(w.ExecuteAborted);
     EXPECT_EQ(positions(), QStringList({"6", "6", "6", "6"}));
@@ -142,7 +135,7 @@ TEST_F(ExecuteTest, AutoAdjustAdvancesPositionsAndSwitchesKind) {
     EXPECT_EQ(positions(), QStringList({"12", "12", "12", "12"}));
     EXPECT_TRUE(control<QRadioButton>("optA(0)")->isChecked());
     EXPECT_EQ(w.FrameHistory[2].Kind, 1);
-    EXPECT_TRUE(samePixels(w.Picture1->picture(), expected.m_surface));
+    EXPECT_TRUE(samePixels(w.Picture1->picture(), expectedPixels));
 }
 
 TEST_F(ExecuteTest, WithoutAutoAdjustPositionsAndKindStay) {
@@ -187,7 +180,7 @@ TEST_F(ExecuteTest, UndoTakesBackTheLastExecute) {
     click("cmdUndo");
     EXPECT_TRUE(samePixels(w.Picture1->picture(), afterSecond));
     EXPECT_EQ(w.FrameHistory.upperBound(), 2);
-    EXPECT_EQ(positions(), beforeThird);  // before the third's auto-adjust
+    EXPECT_EQ(positions(), beforeThird);                         // before the third's auto-adjust
     EXPECT_TRUE(control<QRadioButton>("optA(0)")->isChecked());  // the third was convex
     EXPECT_FALSE(enabled("cmdUndo"));
     EXPECT_TRUE(enabled("cmdRec"));

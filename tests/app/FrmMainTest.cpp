@@ -51,7 +51,8 @@ TEST_F(FrmMainTest, ControlsAsDesigned) {
         EXPECT_EQ(button->parentWidget(), control("Frame1")) << b.name;
     }
     for (int i = 0; i < 4; ++i) EXPECT_EQ(box(QString("txtW(%1)").arg(i))->text(), "5");
-    for (const char* n : {"txtX(0)", "txtX(1)", "txtY(0)", "txtY(1)"}) EXPECT_EQ(box(n)->text(), "0");
+    for (const char* n : {"txtX(0)", "txtX(1)", "txtY(0)", "txtY(1)"})
+        EXPECT_EQ(box(n)->text(), "0");
     EXPECT_TRUE(control<QCheckBox>("chkAuto")->isChecked());
     EXPECT_EQ(control<QCheckBox>("chkAuto")->text(), QStringLiteral("自動調整"));
     EXPECT_TRUE(control<QRadioButton>("optA(0)")->isChecked());
@@ -69,8 +70,8 @@ TEST_F(FrmMainTest, ControlsAsDesigned) {
 
 TEST_F(FrmMainTest, TabOrderFollowsTheDesign) {
     openWindow();
-    const char* order[] = {"chkAuto", "txtY(0)", "txtY(1)", "txtX(0)", "txtX(1)", "txtW(0)",
-                           "txtW(1)", "txtW(2)", "txtW(3)", "optA(0)"};
+    const char* order[] = {"chkAuto", "txtY(0)", "txtY(1)", "txtX(0)", "txtX(1)",
+                           "txtW(0)", "txtW(1)", "txtW(2)", "txtW(3)", "optA(0)"};
     control(order[0])->setFocus();
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget* focused = QApplication::focusWidget();

@@ -1,6 +1,6 @@
-#include "app/WindowLayout.h"
-
 #include <gtest/gtest.h>
+
+#include "app/WindowLayout.h"
 
 using rimvista::computeLayout;
 using rimvista::scrollPosition;

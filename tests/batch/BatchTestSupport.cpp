@@ -16,39 +16,21 @@ namespace fs = std::filesystem;
 
 FrameParams frame(int w0, int w1, int w2, int w3, int x0, int x1, int y0, int y1, int kind) {
     const auto s = [](int v) { return static_cast<std::int16_t>(v); };
-    FrameParams p;
-    p.W = {s(w0), s(w1), s(w2), s(w3)};
-    p.X0 = s(x0);
-    p.X1 = s(x1);
-    p.Y0 = s(y0);
-    p.Y1 = s(y1);
-    p.Kind = s(kind);
-    return p;
+    return makeFrameParams(s(w0), s(w1), s(w2), s(w3), s(x0), s(x1), s(y0), s(y1), s(kind));
 }
 
 std::string frameText(const FrameParams& p) {
     return reg::formatEntry(p);
 }
 
-namespace {
-
-class Loose : public PictureTarget {
-public:
-    explicit Loose(PixelSurface s) : m_surface(std::move(s)) {}
-    PixelSurface* surface() override { return &m_surface; }
-    void surfaceChanged(const PixelRect&) override {}
-    PixelSurface m_surface;
-};
-
-}  // namespace
-
 PixelSurface framedByEngine(const PixelSurface& picture, const std::vector<FrameParams>& frames) {
-    Loose target(picture.clone());
+    PixelSurface framed = picture.clone();
+    SurfacePicture target(framed);
     for (const FrameParams& p : frames) {
         EXPECT_EQ(checkExecute(p, picture.width(), picture.height(), true), FrameCheck::Ok);
         EXPECT_TRUE(applyFrame(target, p).has_value());
     }
-    return std::move(target.m_surface);
+    return framed;
 }
 
 void BatchTest::SetUp() {

@@ -1,6 +1,6 @@
-#include "common/NumberText.h"
-
 #include <gtest/gtest.h>
+
+#include "common/NumberText.h"
 
 namespace num = rimvista::num;
 

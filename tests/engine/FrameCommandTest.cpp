@@ -8,14 +8,7 @@ namespace {
 
 FrameParams params(std::array<std::int16_t, 4> w, std::int16_t X0, std::int16_t X1, std::int16_t Y0,
                    std::int16_t Y1, std::int16_t kind = 0) {
-    FrameParams p;
-    p.W = w;
-    p.X0 = X0;
-    p.X1 = X1;
-    p.Y0 = Y0;
-    p.Y1 = Y1;
-    p.Kind = kind;
-    return p;
+    return makeFrameParams(w[0], w[1], w[2], w[3], X0, X1, Y0, Y1, kind);
 }
 
 TEST(FrameCommand, ReadsTextsAsSixteenBitNumbersAndZeroOtherwise) {

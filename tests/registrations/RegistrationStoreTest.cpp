@@ -16,14 +16,7 @@ using reg::RecordResult;
 
 FrameParams params(std::int16_t w, std::int16_t x0, std::int16_t x1, std::int16_t y0,
                    std::int16_t y1, std::int16_t kind) {
-    FrameParams p;
-    p.W = {w, w, w, w};
-    p.X0 = x0;
-    p.X1 = x1;
-    p.Y0 = y0;
-    p.Y1 = y1;
-    p.Kind = kind;
-    return p;
+    return makeFrameParams(w, w, w, w, x0, x1, y0, y1, kind);
 }
 
 TEST(SlotLayout, KeysAndEntryText) {

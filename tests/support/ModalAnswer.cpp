@@ -18,7 +18,9 @@ ModalAnswer::ModalAnswer(std::function<void(QWidget*)> handler, int timeoutMs)
     m_timer.start(kPollMs);
 }
 
-ModalAnswer::~ModalAnswer() { m_timer.stop(); }
+ModalAnswer::~ModalAnswer() {
+    m_timer.stop();
+}
 
 void ModalAnswer::poll() {
     QWidget* modal = QApplication::activeModalWidget();
@@ -33,8 +35,10 @@ void ModalAnswer::poll() {
     }
     if (modal && m_elapsed >= m_timeout) {
         // Something unexpected is waiting for an answer: close it rather than hang.
-        if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
-        else modal->close();
+        if (auto* d = qobject_cast<QDialog*>(modal))
+            d->reject();
+        else
+            modal->close();
     }
 }
 
@@ -53,8 +57,10 @@ MessageBoxAnswer::MessageBoxAnswer(int timeoutMs)
               box->text = mb->text();
               box->icon = mb->icon();
               box->buttonCount = static_cast<int>(mb->buttons().size());
-              if (!mb->buttons().isEmpty()) mb->buttons().first()->click();
-              else mb->reject();
+              if (!mb->buttons().isEmpty())
+                  mb->buttons().first()->click();
+              else
+                  mb->reject();
           },
           timeoutMs) {}
 

@@ -16,7 +16,8 @@ PixelSurface randomSurface(int width, int height, std::uint32_t seed) {
     std::mt19937 rng(seed);
     for (int y = 0; y < height; ++y) {
         auto* bytes = reinterpret_cast<std::uint8_t*>(s.row(y));
-        for (std::size_t i = 0; i < s.bytesPerLine(); ++i) bytes[i] = static_cast<std::uint8_t>(rng());
+        for (std::size_t i = 0; i < s.bytesPerLine(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(rng());
     }
     return s;
 }

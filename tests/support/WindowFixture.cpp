@@ -7,7 +7,9 @@
 
 namespace rimvista::test {
 
-void WindowTest::SetUp() { ASSERT_TRUE(m_dir.isValid()); }
+void WindowTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+}
 
 void WindowTest::TearDown() {
     if (m_window) {
@@ -48,7 +50,8 @@ void WindowTest::typeInto(const QString& objectName, const QString& text) {
         return;
     }
     // keyClicks aborts on non-ASCII text; send one key event per character instead.
-    for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 void WindowTest::givePicture(PixelSurface picture) {
