@@ -216,6 +216,16 @@ TEST_F(FrmMainTest, PictureLoadedStepsResetParametersAndCommands) {
     EXPECT_EQ(w.Picture1->size(), QSize(640, 480));
 }
 
+TEST_F(FrmMainTest, PictureShowsItsPixelsWhateverTheReservedByte) {
+    FrmMain& w = openWindow();
+    // Loaders leave the fourth byte 0; the box must still show the colour, opaque.
+    givePicture(uniformSurface(40, 30, Pixel{10, 20, 200, 0}));
+    const QImage shown = w.Picture1->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(40, 30));
+    EXPECT_EQ(shown.pixel(5, 5), qRgb(200, 20, 10));
+    EXPECT_EQ(shown.pixel(39, 29), qRgb(200, 20, 10));
+}
+
 TEST_F(FrmMainTest, BackgroundMovesHideTheMarker) {
     FrmMain& w = openWindow();
     givePicture(uniformSurface(100, 80, Pixel{0, 0, 0, 0}));
