@@ -95,13 +95,10 @@ void FrmMain::Form_Resize() {
     VScroll1->setGeometry(px(l.vScroll));
     HScroll1->setGeometry(px(l.hScroll));
     Frame1->move(px(QRectF(l.panel, QSizeF(0, 0))).topLeft());
-    // A bar already at 0 raises no change; the picture must still go back to the corner.
-    const bool vChanged = VScroll1->value() != 0;
+    // Each bar's change handler puts the picture back to the viewport's edge; a bar already at
+    // 0 has the picture there.
     VScroll1->setValue(0);
-    if (!vChanged) VScroll1_Change();
-    const bool hChanged = HScroll1->value() != 0;
     HScroll1->setValue(0);
-    if (!hChanged) HScroll1_Change();
     lblSize->setGeometry(px(l.sizeLabel));
 }
 
