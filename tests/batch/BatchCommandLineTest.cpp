@@ -13,6 +13,9 @@ struct UsageCase {
     const char* name;
     std::vector<std::string> args;
 };
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UsageErrorTest : public BatchTest, public ::testing::WithParamInterface<UsageCase> {};
 

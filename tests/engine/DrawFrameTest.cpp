@@ -153,6 +153,9 @@ struct OutsideCase {
     int width, height;
     test::ReferenceFrame frame;
 };
+void PrintTo(const OutsideCase& c, std::ostream* os) {
+    *os << c.width << "x" << c.height;
+}
 
 class DrawFrameOutside : public testing::TestWithParam<OutsideCase> {};
 

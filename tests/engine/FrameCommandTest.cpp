@@ -32,6 +32,10 @@ struct CheckCase {
     FrameCheck expected;
 };
 
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class FrameChecks : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(FrameChecks, FirstFailingCheckDecides) {

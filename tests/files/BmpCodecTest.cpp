@@ -14,6 +14,9 @@ using test::Bytes;
 struct Size {
     int width, height;
 };
+void PrintTo(const Size& s, std::ostream* os) {
+    *os << s.width << "x" << s.height;
+}
 
 class BmpRoundTrip : public ::testing::TestWithParam<Size> {};
 

@@ -110,6 +110,9 @@ struct OrientationCase {
     int orientation;
     const char* shown;  // rows separated by '/', letters name the stored pixels
 };
+void PrintTo(const OrientationCase& c, std::ostream* os) {
+    *os << "orientation " << c.orientation;
+}
 
 class ExifOrientation : public ::testing::TestWithParam<std::tuple<OrientationCase, bool>> {};
 
