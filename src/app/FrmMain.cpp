@@ -14,7 +14,9 @@
 #include <QScrollBar>
 
 #include "app/PictureBox.h"
+#include "app/QtText.h"
 #include "app/SettingsLocation.h"
+#include "app/Twips.h"
 #include "app/Viewport.h"
 #include "app/cInifile.h"
 #include "common/NumberText.h"
@@ -27,13 +29,6 @@
 namespace rimvista {
 
 namespace {
-
-std::string utf8(const QString& s) {
-    return s.toStdString();
-}
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -58,18 +53,14 @@ QString FrmMain::AppFolder() {
 }
 
 QRect FrmMain::twipsToPixels(int left, int top, int width, int height) const {
-    const auto px = [](double twips, float perPixel) {
-        return static_cast<int>(num::nearest(twips / perPixel));
-    };
-    return QRect(px(left, TwipsPerPixelX), px(top, TwipsPerPixelY), px(width, TwipsPerPixelX),
-                 px(height, TwipsPerPixelY));
+    return rimvista::twipsToPixels(QRectF(left, top, width, height),
+                                   {TwipsPerPixelX, TwipsPerPixelY});
 }
 
 void FrmMain::createControls() {
-    if (const QScreen* s = screen()) {
-        TwipsPerPixelX = static_cast<float>(1440.0 / s->logicalDotsPerInchX());
-        TwipsPerPixelY = static_cast<float>(1440.0 / s->logicalDotsPerInchY());
-    }
+    const TwipsPerPixel scale = twipsPerPixel(screen());
+    TwipsPerPixelX = scale.x;
+    TwipsPerPixelY = scale.y;
     auto* central = new QWidget(this);
     central->setObjectName("FrmMainClient");
     central->setMouseTracking(true);
@@ -199,21 +190,21 @@ void FrmMain::Form_Load() {
                        .arg(RIMVISTA_VERSION_PATCH));
     const QString appFolder = AppFolder();
     Ini().FileName(
-        utf8(m_options.settingsFile.isEmpty() ? defaultSettingsPath() : m_options.settingsFile));
+        toUtf8(m_options.settingsFile.isEmpty() ? defaultSettingsPath() : m_options.settingsFile));
     restoreWindowRect();
     Picture1->move(0, 0);
 
-    DataFolder = qs(Ini().ReadStr("Folder", "DataFolder", utf8(appFolder)));
-    if (!paths::FolderExists(utf8(DataFolder))) DataFolder = appFolder;
-    SaveFolder = qs(Ini().ReadStr("Folder", "SaveFolder", utf8(appFolder)));
-    if (!paths::FolderExists(utf8(SaveFolder))) SaveFolder = appFolder;
+    DataFolder = fromUtf8(Ini().ReadStr("Folder", "DataFolder", toUtf8(appFolder)));
+    if (!paths::FolderExists(toUtf8(DataFolder))) DataFolder = appFolder;
+    SaveFolder = fromUtf8(Ini().ReadStr("Folder", "SaveFolder", toUtf8(appFolder)));
+    if (!paths::FolderExists(toUtf8(SaveFolder))) SaveFolder = appFolder;
 }
 
 void FrmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    Ini().WriteStr("Folder", "DataFolder", utf8(DataFolder));
-    Ini().WriteStr("Folder", "SaveFolder", utf8(SaveFolder));
+    Ini().WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
+    Ini().WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
 
     QRectF twips;
     if (m_restoredTwips && m_normalRectPx == m_restoredPx) {
@@ -239,9 +230,10 @@ void FrmMain::cmdExit_Click() {
 void FrmMain::pictureLoaded(PixelSurface picture) {
     Picture1->setPicture(std::move(picture));
     Form_Resize();
-    lblSize->setText(QStringLiteral(" %1 \u00D7  %2")
-                         .arg(qs(num::formatSingle(static_cast<float>(Picture1->ScaleWidth()))),
-                              qs(num::formatSingle(static_cast<float>(Picture1->ScaleHeight())))));
+    lblSize->setText(
+        QStringLiteral(" %1 \u00D7  %2")
+            .arg(fromUtf8(num::formatSingle(static_cast<float>(Picture1->ScaleWidth()))),
+                 fromUtf8(num::formatSingle(static_cast<float>(Picture1->ScaleHeight())))));
     for (QLineEdit* w : txtW) w->setText(QStringLiteral("5"));
     // Order matters: each position box's change handler moves the marker as it is set.
     for (QLineEdit* p : {txtX[0], txtY[0], txtX[1], txtY[1]}) p->setText(QStringLiteral("0"));

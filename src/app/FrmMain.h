@@ -115,6 +115,8 @@ public:
     bool SelectSaveFile();
     QString GetFolderName(const QString& path) const;
     QString AddExtension(const QString& name) const;
+    // SaveFolder, "/", and the bare name of the picture at `picture`.
+    QString ProposedSavePath(const QString& picture) const;
     // Drag-over: true when a drop of this data would be accepted (effect 1).
     bool acceptsDrop(const QMimeData* data) const;
     void pictureDropped(const QMimeData* data);  // picCont_/Picture1_OLEDragDrop

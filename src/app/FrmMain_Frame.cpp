@@ -1,14 +1,15 @@
 // Execute and Undo.
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/BusyCursor.h"
 #include "app/FrmMain.h"
 #include "app/Messages.h"
 #include "app/PictureBox.h"
+#include "app/QtText.h"
 #include "common/NumberText.h"
 #include "engine/FrameCommand.h"
 #include "engine/UndoSnapshot.h"
@@ -17,9 +18,6 @@ namespace rimvista {
 
 namespace {
 
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 QString decimal(std::int16_t v) {
     return QString::fromStdString(num::formatInt(v));
 }
@@ -28,23 +26,18 @@ QString decimal(std::int16_t v) {
 // the pointer comes back and the panel is enabled again.
 class BusyPanel {
 public:
-    explicit BusyPanel(QWidget* panel) : m_panel(panel) {
-        m_panel->setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
+    explicit BusyPanel(QWidget* panel) : m_panel(panel) { m_panel->setEnabled(false); }
     ~BusyPanel() { end(); }
     BusyPanel(const BusyPanel&) = delete;
     BusyPanel& operator=(const BusyPanel&) = delete;
     void end() {
-        if (m_ended) return;
-        m_ended = true;
-        QApplication::restoreOverrideCursor();
+        m_cursor.end();
         m_panel->setEnabled(true);
     }
 
 private:
     QWidget* m_panel;
-    bool m_ended = false;
+    BusyCursor m_cursor;
 };
 
 }  // namespace
@@ -66,7 +59,7 @@ void FrmMain::cmdMeji_Click() {
         checkExecute(p, Picture1->ScaleWidth(), Picture1->ScaleHeight(), autoAdjust);
     if (check != FrameCheck::Ok) {
         busy.end();
-        showMessage(this, qs(checkMessage(check)), qs(kSettingErrorTitle));
+        showMessage(this, fromUtf8(checkMessage(check)), fromUtf8(kSettingErrorTitle));
         ExecuteAborted = true;
         return;
     }

@@ -8,6 +8,7 @@
 
 #include "app/FrmMain.h"
 #include "app/PictureBox.h"
+#include "app/Twips.h"
 #include "app/Viewport.h"
 #include "app/WindowLayout.h"
 #include "app/cInifile.h"
@@ -87,10 +88,8 @@ void FrmMain::Form_Resize() {
     const QWidget* client = centralWidget();
     const WindowLayout l = computeLayout(client->width() * double(TwipsPerPixelX),
                                          client->height() * double(TwipsPerPixelY));
-    const auto px = [this](const QRectF& r) {
-        return twipsToPixels(int(num::nearest(r.x())), int(num::nearest(r.y())),
-                             int(num::nearest(r.width())), int(num::nearest(r.height())));
-    };
+    const TwipsPerPixel scale{TwipsPerPixelX, TwipsPerPixelY};
+    const auto px = [&scale](const QRectF& r) { return rimvista::twipsToPixels(r, scale); };
     picCont->setGeometry(px(l.viewport));
     VScroll1->setGeometry(px(l.vScroll));
     HScroll1->setGeometry(px(l.hScroll));

@@ -1,25 +1,14 @@
 // The open and save dialog procedures built on the common dialog wrapper.
-#include <QFile>
-
 #include "app/FrmMain.h"
 #include "dialogs/C_CommonDialog.h"
-#include "files/PathFunctions.h"
+#include "files/FileFilters.h"
 
 namespace rimvista {
 
 namespace {
 
-const QString kOpenFilter = QStringLiteral("画像ファイル (*.bmp;*.jpg;*.jpeg)|*.bmp;*.jpg;*.jpeg");
 const QString kSaveFilter = QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg");
-constexpr std::int32_t kOpenFlags = 4100;  // file must exist, hide read-only
-constexpr std::int32_t kSaveFlags = 4;     // hide read-only
-
-std::string fsName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-QString fromFsName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
+constexpr std::int32_t kSaveFlags = 4;  // hide read-only
 
 // A dialog that did not confirm (cancelled, failed or stopped part-way) chose nothing, even
 // where it left a FileName other than "_Cancel".
@@ -41,14 +30,14 @@ bool FrmMain::ComDlgOpenFile() {
         dlg.hwndOwner(static_cast<std::int32_t>(winId()));
         dlg.InitDir(DataFolder);
         dlg.FileName(PictureFile);
-        dlg.flags(kOpenFlags);
-        dlg.Filter(kOpenFilter);
+        dlg.flags(kPictureOpenFlags);
+        dlg.Filter(kPictureOpenFilter);
         dlg.FilterIndex(1);
         dlg.ShowOpen();
         if (!confirmed(dlg)) return false;
         PictureFile = dlg.FileName();
         DataFolder = GetFolderName(PictureFile);
-        SaveFile = fromFsName(paths::proposedSavePath(fsName(SaveFolder), fsName(PictureFile)));
+        SaveFile = ProposedSavePath(PictureFile);
         return true;
     } catch (...) {
         return false;

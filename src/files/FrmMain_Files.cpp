@@ -7,12 +7,15 @@
 #include <QUrl>
 #include <exception>
 
+#include "app/BusyCursor.h"
 #include "app/FrmMain.h"
 #include "app/Messages.h"
 #include "app/PictureBox.h"
+#include "app/QtText.h"
 #include "app/Viewport.h"
 #include "files/DropTarget.h"
 #include "files/FileDialogControl.h"
+#include "files/FileFilters.h"
 #include "files/PathFunctions.h"
 #include "files/PictureFormats.h"
 #include "files/PictureReader.h"
@@ -21,22 +24,6 @@
 namespace rimvista {
 
 namespace {
-
-std::string fsName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-QString fromFsName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-// Busy pointer while a large picture is read or written; gone before any message box shows.
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 files::LoadResult loadWithBusyCursor(const QString& path) {
     BusyCursor busy;
@@ -53,9 +40,7 @@ std::optional<QString> singleDroppedFile(const QMimeData* dropData) {
     return path;
 }
 
-const QString kOpenFilter = QStringLiteral("画像ファイル (*.bmp;*.jpg;*.jpeg)|*.bmp;*.jpg;*.jpeg");
 const QString kSaveFilter = QStringLiteral("BMPファイル (*.bmp)|*.bmp|JPGファイル(*.jpg)|*.jpg");
-constexpr long kOpenFlags = 4100;
 constexpr long kSaveFlags = 2099206;
 
 }  // namespace
@@ -81,18 +66,22 @@ QString FrmMain::AddExtension(const QString& name) const {
     return fromFsName(paths::AddExtension(fsName(name), fsName(PictureFile)));
 }
 
+QString FrmMain::ProposedSavePath(const QString& picture) const {
+    return fromFsName(paths::proposedSavePath(fsName(SaveFolder), fsName(picture)));
+}
+
 bool FrmMain::SelectOpenFile() {
     FileDialogControl& dlg = CommonDialog1();
     dlg.CancelError = true;
     dlg.InitDir = DataFolder;
     dlg.FileName = PictureFile;
-    dlg.Flags = kOpenFlags;
-    dlg.Filter = kOpenFilter;
+    dlg.Flags = kPictureOpenFlags;
+    dlg.Filter = kPictureOpenFilter;
     dlg.FilterIndex = 1;
     if (!dlg.ShowOpen(this)) return false;
     PictureFile = dlg.FileName;
     DataFolder = GetFolderName(PictureFile);
-    SaveFile = fromFsName(paths::proposedSavePath(fsName(SaveFolder), fsName(PictureFile)));
+    SaveFile = ProposedSavePath(PictureFile);
     return true;
 }
 
@@ -147,7 +136,7 @@ void FrmMain::pictureDropped(const QMimeData* dropData) {
             // The path keeps its own letter case: on a case-sensitive file system a lower-cased
             // copy would name another file, or none.
             DataFolder = GetFolderName(*path);
-            SaveFile = fromFsName(paths::proposedSavePath(fsName(SaveFolder), fsName(*path)));
+            SaveFile = ProposedSavePath(*path);
             PictureFile = *path;
             return;
         }

@@ -4,10 +4,10 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 
+#include "app/QtText.h"
+#include "app/Twips.h"
 #include "app/cInifile.h"
-#include "common/NumberText.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista {
@@ -16,35 +16,10 @@ std::int16_t SelectedListNo = -1;
 
 namespace {
 
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 const QString& placeholder() {
-    static const QString text = qs(reg::kUnregisteredName);
+    static const QString text = fromUtf8(reg::kUnregisteredName);
     return text;
 }
-
-// Twips to pixels at the screen's logical DPI (1440 twips to the inch), as the main window does.
-class TwipsScale {
-public:
-    explicit TwipsScale(const QWidget* owner) {
-        const QScreen* s = owner ? owner->screen() : QGuiApplication::primaryScreen();
-        if (s) {
-            m_perPixelX = 1440.0 / s->logicalDotsPerInchX();
-            m_perPixelY = 1440.0 / s->logicalDotsPerInchY();
-        }
-    }
-    QRect rect(int left, int top, int width, int height) const {
-        return QRect(x(left), y(top), x(width), y(height));
-    }
-    int x(int twips) const { return static_cast<int>(num::nearest(twips / m_perPixelX)); }
-    int y(int twips) const { return static_cast<int>(num::nearest(twips / m_perPixelY)); }
-
-private:
-    double m_perPixelX = 15.0;
-    double m_perPixelY = 15.0;
-};
 
 }  // namespace
 
@@ -57,18 +32,19 @@ frmList::frmList(QWidget* owner)
 }
 
 void frmList::createControls(QWidget* owner) {
-    const TwipsScale scale(owner);
-    setFixedSize(scale.x(3600), scale.y(2625));
+    const TwipsPerPixel scale =
+        twipsPerPixel(owner ? owner->screen() : QGuiApplication::primaryScreen());
+    setFixedSize(twipsToPixels(3600, scale.x), twipsToPixels(2625, scale.y));
 
     List1 = new QListWidget(this);
     List1->setObjectName("List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setGeometry(scale.rect(180, 120, 3195, 1860));
+    List1->setGeometry(twipsToPixels(QRectF(180, 120, 3195, 1860), scale));
 
     const auto button = [&](const char* name, const char* caption, int left, int width) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(scale.rect(left, 2100, width, 315));
+        b->setGeometry(twipsToPixels(QRectF(left, 2100, width, 315), scale));
         return b;
     };
     cmdDel = button("cmdDel", "削除", 180, 975);
