@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 #include "registrations/frmList.h"
 

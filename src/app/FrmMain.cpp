@@ -18,7 +18,7 @@
 #include "app/SettingsLocation.h"
 #include "app/Twips.h"
 #include "app/Viewport.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "common/NumberText.h"
 #include "dialogs/C_CommonDialog.h"
 #include "engine/UndoSnapshot.h"

@@ -90,7 +90,7 @@ public:
     // The folder holding the executable, without a trailing "/" (except for the root).
     static QString AppFolder();
 
-    // ---- lifecycle (Part of start-up and shutdown) ----
+    // ---- start-up and shutdown ----
     void Form_Load();
     void Form_Unload();
     void cmdExit_Click();

@@ -11,7 +11,7 @@
 #include "app/Twips.h"
 #include "app/Viewport.h"
 #include "app/WindowLayout.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "common/NumberText.h"
 #include "guides/GuideMarker.h"
 

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/SettingsPath.h"
+#include "settings/SettingsPath.h"
 
 namespace rimvista {
 

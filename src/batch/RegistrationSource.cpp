@@ -3,8 +3,8 @@
 #include <charconv>
 #include <filesystem>
 
-#include "app/SettingsPath.h"
-#include "app/cInifile.h"
+#include "settings/SettingsPath.h"
+#include "settings/cInifile.h"
 #include "engine/FrameCommand.h"
 #include "registrations/RegistrationStore.h"
 

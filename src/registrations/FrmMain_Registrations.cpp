@@ -6,7 +6,7 @@
 
 #include "app/FrmMain.h"
 #include "app/Messages.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 #include "registrations/frmList.h"
 

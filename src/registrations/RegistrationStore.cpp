@@ -1,7 +1,7 @@
 #include "registrations/RegistrationStore.h"
 
-#include "app/IniDraft.h"
-#include "app/cInifile.h"
+#include "settings/IniDraft.h"
+#include "settings/cInifile.h"
 #include "common/NumberText.h"
 
 namespace rimvista::reg {

@@ -7,7 +7,7 @@
 
 #include "app/QtText.h"
 #include "app/Twips.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista {

@@ -10,7 +10,7 @@
 
 #include "app/PictureBox.h"
 #include "app/Viewport.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "guides/GuideMarker.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"

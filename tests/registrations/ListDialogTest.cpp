@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "RegistrationFixture.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista::test {

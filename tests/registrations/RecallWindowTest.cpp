@@ -5,7 +5,7 @@
 
 #include "RegistrationFixture.h"
 #include "app/PictureBox.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 #include "support/TestPictures.h"
 

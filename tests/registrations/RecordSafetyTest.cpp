@@ -7,8 +7,8 @@
 
 #include <set>
 
-#include "app/IniFileIo.h"
-#include "app/IniTestFiles.h"
+#include "settings/IniFileIo.h"
+#include "settings/IniTestFiles.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista {

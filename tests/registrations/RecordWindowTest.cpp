@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 #include "RegistrationFixture.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista::test {

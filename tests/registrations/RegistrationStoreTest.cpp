@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/IniDraft.h"
-#include "app/IniTestFiles.h"
+#include "settings/IniDraft.h"
+#include "settings/IniTestFiles.h"
 #include "registrations/RegistrationStore.h"
 
 namespace rimvista {

@@ -1,11 +1,11 @@
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 
 #include <utility>
 
-#include "app/IniDate.h"
-#include "app/IniDraft.h"
-#include "app/IniFileIo.h"
-#include "app/IniText.h"
+#include "settings/IniDate.h"
+#include "settings/IniDraft.h"
+#include "settings/IniFileIo.h"
+#include "settings/IniText.h"
 #include "common/NumberText.h"
 
 namespace rimvista {

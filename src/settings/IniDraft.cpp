@@ -1,6 +1,6 @@
-#include "app/IniDraft.h"
+#include "settings/IniDraft.h"
 
-#include "app/IniText.h"
+#include "settings/IniText.h"
 #include "common/NumberText.h"
 
 namespace rimvista {

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 
 namespace rimvista::test {
 

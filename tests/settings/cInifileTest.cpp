@@ -4,7 +4,7 @@
 #include <string>
 
 #include "IniTestFiles.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 
 namespace rimvista {
 namespace {

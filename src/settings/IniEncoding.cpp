@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/IniText.h"
+#include "settings/IniText.h"
 
 namespace rimvista::ini {
 

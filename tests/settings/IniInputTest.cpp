@@ -8,7 +8,7 @@
 #include <string>
 
 #include "IniTestFiles.h"
-#include "app/cInifile.h"
+#include "settings/cInifile.h"
 #include "common/NumberText.h"
 
 namespace rimvista {
@@ -45,7 +45,7 @@ TEST_F(SettingsInput, ReadsTheOldProgramsShiftJisFile) {
     EXPECT_EQ(ini.ReadInt("ListData004", "DataNum", 0), 0);
     EXPECT_EQ(ini.ReadInt("ListData010", "DataNum", 0), 3);
     EXPECT_EQ(ini.ReadStr("ListData010", "Data03", ""), "5,5,5,5,12,12,12,12,0");  // no CR
-    EXPECT_EQ(ini.ReadStr("Folder", "SaveFolder", ""), "D:\\out\\");
+    EXPECT_EQ(ini.ReadStr("Folder", "SaveFolder", ""), "D:\\framed\\");
     EXPECT_EQ(fileBytes(), legacy);
 }
 

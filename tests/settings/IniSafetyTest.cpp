@@ -11,8 +11,8 @@
 #include <string>
 
 #include "IniTestFiles.h"
-#include "app/IniFileIo.h"
-#include "app/cInifile.h"
+#include "settings/IniFileIo.h"
+#include "settings/cInifile.h"
 
 namespace rimvista {
 namespace {

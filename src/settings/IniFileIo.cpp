@@ -1,4 +1,4 @@
-#include "app/IniFileIo.h"
+#include "settings/IniFileIo.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,7 +14,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/IniText.h"
+#include "settings/IniText.h"
 
 namespace rimvista::ini {
 

@@ -1,4 +1,4 @@
-#include "app/SettingsPath.h"
+#include "settings/SettingsPath.h"
 
 #include <unistd.h>
 

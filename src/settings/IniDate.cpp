@@ -1,9 +1,9 @@
-#include "app/IniDate.h"
+#include "settings/IniDate.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "app/IniText.h"
+#include "settings/IniText.h"
 
 namespace rimvista::ini {
 
