@@ -105,6 +105,9 @@ void FrmMain::createControls() {
                         txtW[2], txtW[3], optA[0], optA[1], cmdOpen,  cmdSave, cmdMeji,
                         cmdUndo, cmdRec,  cmdLoad, cmdExit, VScroll1, HScroll1};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    // The window would otherwise start on the first control created, a scroll bar that shows
+    // no focus mark.
+    chkAuto->setFocus();
 
     setMinimumSize(twipsToPixels(0, 0, 3500, 5500).size());
 }

@@ -11,6 +11,7 @@
 //   dialogs/FrmMain_ComDlg.cpp  the common-dialog based file procedures
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -147,6 +148,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -158,6 +160,9 @@ private:
     QRect twipsToPixels(int left, int top, int width, int height) const;
     void restoreWindowRect();
     void rememberNormalRect();
+    void applyRestoredFrame();
+    void watchForFrame(int triesLeft);
+    QMargins frameMargins() const;
 
     FrmMainOptions m_options;
     bool m_unloaded = false;
@@ -166,6 +171,10 @@ private:
     QRect m_normalRectPx;
     std::optional<QRect> m_restoredTwips;
     QRect m_restoredPx;
+    // Frame margins known when the rectangle was restored, and whether a window manager may
+    // still frame the window differently (then the rectangle is applied again).
+    QMargins m_assumedFrame;
+    bool m_frameFixPending = false;
 
     // Undo state of the last Execute.
     // The picture before it: the original pixels of the bands that Execute painted.

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "app/FrmMain.h"
 #include "app/PictureBox.h"
@@ -46,20 +47,46 @@ void FrmMain::restoreWindowRect() {
     const int width = Ini().ReadInt("Position", "Width", 8000);
     const int height = Ini().ReadInt("Position", "Height", 6000);
     const QRect px = twipsToPixels(left, top, width, height);
-    // The stored figures include the window's frame; the native window must exist for its
-    // frame margins to be known.
+    // The stored figures include the window's frame. Some platforms know the frame as soon as
+    // the native window exists; under an X11 window manager it is known only once the manager
+    // has framed the shown window, and applyRestoredFrame() finishes the job then.
     (void)winId();
+    m_assumedFrame = frameMargins();
     const QSize frameExtra = frameGeometry().size() - geometry().size();
     const QRect outer = usableRect(px, minimumSize() + frameExtra);
     m_restoredTwips = QRect(left, top, width, height);
     m_restoredPx = outer;
+    m_frameFixPending = true;
     move(outer.topLeft());
     resize(outer.size() - frameExtra);
     m_normalRectPx = outer;
 }
 
+QMargins FrmMain::frameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(),
+            outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+}
+
+void FrmMain::applyRestoredFrame() {
+    if (!m_frameFixPending || !isVisible()) return;
+    const QMargins frame = frameMargins();
+    if (frame == m_assumedFrame) return;
+    // The window manager has framed the window with other margins than were assumed: put the
+    // frame, not the inner area, on the stored rectangle, or every session would grow it by
+    // one frame and leave the title bar off the screen.
+    m_frameFixPending = false;
+    const QRect outer = m_restoredPx;
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    resize((outer.size() - extra).expandedTo(minimumSize()));
+    move(outer.topLeft());
+    m_normalRectPx = outer;
+}
+
 void FrmMain::rememberNormalRect() {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    applyRestoredFrame();
     const QRect outer = frameGeometry();
     // Before the window is shown Qt reports the rectangle it was asked for; keep that.
     if (outer.isValid()) m_normalRectPx = outer;
@@ -68,6 +95,21 @@ void FrmMain::rememberNormalRect() {
 void FrmMain::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     rememberNormalRect();
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    applyRestoredFrame();
+    // An X11 window manager frames the window some time after it is shown, and nothing tells
+    // the window when that happened (it need not move or resize); so look again for a while.
+    if (m_frameFixPending) watchForFrame(40);
+}
+
+void FrmMain::watchForFrame(int triesLeft) {
+    QTimer::singleShot(50, this, [this, triesLeft] {
+        applyRestoredFrame();
+        if (m_frameFixPending && triesLeft > 1) watchForFrame(triesLeft - 1);
+    });
 }
 
 void FrmMain::resizeEvent(QResizeEvent* event) {

@@ -20,9 +20,9 @@ public:
     bool hasPicture() const { return !m_surface.isNull(); }
     const PixelSurface& picture() const { return m_surface; }
 
-    // Inside size in pixels (the picture's size; 0 without a picture).
-    int ScaleWidth() const { return m_surface.width(); }
-    int ScaleHeight() const { return m_surface.height(); }
+    // Inside size in pixels: the picture's size, or the empty box's own size without one.
+    int ScaleWidth() const { return hasPicture() ? m_surface.width() : width(); }
+    int ScaleHeight() const { return hasPicture() ? m_surface.height() : height(); }
 
     // PictureTarget
     PixelSurface* surface() override;

@@ -3,7 +3,8 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <algorithm>
+#include <system_error>
 #include <limits>
 
 namespace rimvista::num {
@@ -17,6 +18,66 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// A Japanese input method types full-width forms by default ("１２．５", "－３", the
+// ideographic space); they mean the same number, so they are read as their ASCII forms.
+std::string toAsciiForms(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        if (b0 == 0xE3 && text.substr(i, 3) == "\xE3\x80\x80") {  // U+3000
+            out += ' ';
+            i += 2;
+            continue;
+        }
+        if (b0 == 0xEF && i + 2 < text.size()) {
+            const auto b1 = static_cast<unsigned char>(text[i + 1]);
+            const auto b2 = static_cast<unsigned char>(text[i + 2]);
+            // U+FF01..U+FF5E are the full-width forms of U+0021..U+007E.
+            const unsigned cp = 0xF000u | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+            if ((b1 & 0xC0u) == 0x80u && (b2 & 0xC0u) == 0x80u && cp >= 0xFF01u && cp <= 0xFF5Eu) {
+                const char ascii = static_cast<char>(cp - 0xFF01u + 0x21u);
+                if (isDigit(ascii) || ascii == '+' || ascii == '-' || ascii == '.' ||
+                    ascii == 'e' || ascii == 'E') {
+                    out += ascii;
+                    i += 2;
+                    continue;
+                }
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// The decimal order of a well-formed body (digits, optional point, optional exponent): how far
+// the first significant digit stands left of the point. Only used to tell underflow from
+// overflow, so a saturated exponent is fine.
+long long decimalOrder(std::string_view body) {
+    long long order = 0;
+    bool seenPoint = false, seenSignificant = false;
+    std::size_t p = 0;
+    for (; p < body.size() && body[p] != 'e'; ++p) {
+        const char c = body[p];
+        if (c == '.') {
+            seenPoint = true;
+        } else if (isDigit(c)) {
+            if (!seenSignificant && c != '0') seenSignificant = true;
+            if (seenSignificant && !seenPoint) ++order;
+            if (!seenSignificant && seenPoint) --order;
+        }
+    }
+    long long exponent = 0;
+    if (p < body.size()) {
+        std::string_view e = body.substr(p + 1);
+        const bool negative = !e.empty() && e.front() == '-';
+        if (!e.empty() && (e.front() == '-' || e.front() == '+')) e.remove_prefix(1);
+        for (const char c : e) exponent = std::min(exponent * 10 + (c - '0'), 1000000LL);
+        if (negative) exponent = -exponent;
+    }
+    return order + exponent;
+}
+
 }  // namespace
 
 double nearest(double v) {
@@ -26,7 +87,9 @@ double nearest(double v) {
     return std::nearbyint(v);
 }
 
-std::optional<double> parseNumber(std::string_view text) {
+std::optional<double> parseNumber(std::string_view original) {
+    const std::string ascii = toAsciiForms(original);
+    const std::string_view text = ascii;
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && isBlank(text[i])) ++i;
@@ -34,10 +97,11 @@ std::optional<double> parseNumber(std::string_view text) {
     while (end > i && isBlank(text[end - 1])) --end;
     if (i == end) return std::nullopt;
 
+    bool negative = false;
     std::string body;
     body.reserve(end - i);
     std::size_t p = i;
-    if (text[p] == '+' || text[p] == '-') body += text[p++];
+    if (text[p] == '+' || text[p] == '-') negative = text[p++] == '-';
     std::size_t digits = 0;
     while (p < end && isDigit(text[p])) body += text[p++], ++digits;
     if (p < end && text[p] == '.') {
@@ -55,12 +119,18 @@ std::optional<double> parseNumber(std::string_view text) {
     }
     if (p != end) return std::nullopt;
 
-    // strtod accepts exactly this syntax (and more, which was excluded above); it is
-    // locale-dependent only in the decimal point, and the program never sets a C locale.
-    char* stop = nullptr;
-    const double v = std::strtod(body.c_str(), &stop);
-    if (stop != body.c_str() + body.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
+    // from_chars, unlike strtod, never follows the user's locale (a German locale would
+    // otherwise read "2.5" as 2 and stop).
+    double v = 0;
+    const auto [stop, ec] = std::from_chars(body.data(), body.data() + body.size(), v);
+    if (ec == std::errc::result_out_of_range) {
+        if (decimalOrder(body) > 0) return std::nullopt;  // beyond the double range
+        v = 0;                                            // too small: zero, as strtod gives
+    } else if (ec != std::errc() || stop != body.data() + body.size()) {
+        return std::nullopt;
+    }
+    if (!std::isfinite(v)) return std::nullopt;
+    return negative ? -v : v;
 }
 
 std::optional<std::int16_t> toInt16(double v) {
@@ -102,15 +172,18 @@ std::string formatSingle(float v) {
     if (std::isinf(v)) return v < 0 ? "-Infinity" : "Infinity";
     if (v == 0.0f) return "0";
     // Seven significant digits first, in exponent form, so the rounding is the float's own;
-    // then spell that value out without an exponent.
+    // then spell that value out without an exponent. to_chars keeps the decimal point a point
+    // whatever the locale.
     char sci[32];
-    std::snprintf(sci, sizeof sci, "%.6e", static_cast<double>(v));
-    const double rounded = std::strtod(sci, nullptr);
+    auto res = std::to_chars(sci, sci + sizeof sci, static_cast<double>(v),
+                             std::chars_format::scientific, 6);
+    double rounded = 0;
+    std::from_chars(sci, res.ptr, rounded);
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(rounded))));
     const int decimals = std::max(0, 6 - exponent);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
-    std::string s(buf);
+    res = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
+    std::string s(buf, res.ptr);
     if (s.find('.') != std::string::npos) {
         while (s.back() == '0') s.pop_back();
         if (s.back() == '.') s.pop_back();

@@ -71,10 +71,12 @@ void C_CommonDialog::ShowHelp() {
     try {
         // The desktop picks the viewer from the file itself; HelpCommand has nothing to select.
         const QFileInfo help(m_helpFile);
-        if (m_helpFile.isEmpty() || !help.isFile() || !m_helpOpener) return;
-        m_apiReturn = m_helpOpener(QUrl::fromLocalFile(help.absoluteFilePath())) ? 1 : 0;
+        if (!m_helpFile.isEmpty() && help.isFile() && m_helpOpener &&
+            m_helpOpener(QUrl::fromLocalFile(help.absoluteFilePath())))
+            m_apiReturn = 1;
     } catch (...) {
     }
+    if (m_apiReturn == 0) m_extendedError = cderr::kHelpNotShown;
 }
 
 }  // namespace rimvista

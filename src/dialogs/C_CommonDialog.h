@@ -26,6 +26,7 @@ struct CommonDialogError : std::runtime_error {
 namespace cderr {
 constexpr std::int32_t kInitialization = 0x0002;  // no dialog can be shown from here
 constexpr std::int32_t kBufferTooSmall = 0x3003;  // chosen path longer than MaxFileSize allows
+constexpr std::int32_t kHelpNotShown = 0x0006;    // the help file was not found or not opened
 }  // namespace cderr
 
 constexpr int kCancelErrorNumber = 2001;

@@ -1,9 +1,9 @@
 // ShowOpen and ShowSave.
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "dialogs/C_CommonDialog.h"
 #include "dialogs/CommonDialogSupport.h"
+#include "files/CheckedFileDialog.h"
 
 namespace rimvista {
 
@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::int32_t kDefaultBufferSize = 255;
 constexpr std::int32_t kOverwritePrompt = 0x2;
+constexpr std::int32_t kPathMustExist = 0x800;
 constexpr std::int32_t kFileMustExist = 0x1000;
 
 void applyFilters(QFileDialog& dialog, const QString& filter, std::int16_t filterIndex) {
@@ -22,9 +23,10 @@ void applyFilters(QFileDialog& dialog, const QString& filter, std::int16_t filte
     }
 }
 
-void applyFlags(QFileDialog& dialog, std::int32_t flags) {
+void applyFlags(CheckedFileDialog& dialog, std::int32_t flags) {
     dialog.setFileMode((flags & kFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(flags & kOverwritePrompt));
+    dialog.setPathMustExist(flags & kPathMustExist);
 }
 
 }  // namespace
@@ -58,7 +60,7 @@ C_CommonDialog::Outcome C_CommonDialog::runFileDialog(FileDialogKind kind) {
         m_extendedError = cderr::kInitialization;
         return Outcome::Failed;
     }
-    QFileDialog dialog(comdlg::ownerWidget(m_hwndOwner));
+    CheckedFileDialog dialog(comdlg::ownerWidget(m_hwndOwner));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(kind == FileDialogKind::Save ? QFileDialog::AcceptSave
                                                       : QFileDialog::AcceptOpen);

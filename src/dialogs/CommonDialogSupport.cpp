@@ -36,7 +36,10 @@ QStringList toNameFilters(const QString& filter) {
         if (description.isEmpty() || items[i + 1].isEmpty()) break;
         QStringList patterns;
         for (const QString& p : items[i + 1].split(QLatin1Char(';'))) {
-            if (!p.trimmed().isEmpty()) patterns << p.trimmed();
+            const QString pattern = p.trimmed();
+            if (pattern.isEmpty()) continue;
+            // "*.*" means every file, also those without a dot in their name.
+            patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
         }
         // Qt takes the patterns from the last parentheses; the dialog is told to show only the
         // description, so a description carrying its own "(*.bmp;...)" is shown as written.

@@ -1,6 +1,6 @@
 #include "files/FileDialogControl.h"
 
-#include <QFileDialog>
+#include "files/CheckedFileDialog.h"
 
 namespace rimvista {
 
@@ -33,7 +33,7 @@ bool FileDialogControl::ShowSave(QWidget* parent) {
 }
 
 bool FileDialogControl::show(QWidget* parent, bool save) {
-    QFileDialog dialog(parent);
+    CheckedFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     // Qt's own dialog behaves the same on every desktop and can be driven by the tests.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -43,6 +43,7 @@ bool FileDialogControl::show(QWidget* parent, bool save) {
     dialog.setFileMode(!save && (Flags & kFileMustExist) ? QFileDialog::ExistingFile
                                                          : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & kOverwritePrompt));
+    dialog.setPathMustExist(Flags & kPathMustExist);
 
     const QStringList filters = nameFilters(Filter);
     if (!filters.isEmpty()) {

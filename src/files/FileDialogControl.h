@@ -13,6 +13,7 @@ class FileDialogControl {
 public:
     // Flag bits honoured (the classic open-file-name values).
     static constexpr long kOverwritePrompt = 2;
+    static constexpr long kPathMustExist = 2048;
     static constexpr long kFileMustExist = 4096;
 
     bool CancelError = false;

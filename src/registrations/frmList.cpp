@@ -40,6 +40,7 @@ void frmList::createControls(QWidget* owner) {
     List1->setObjectName("List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setGeometry(twipsToPixels(QRectF(180, 120, 3195, 1860), scale));
+    List1->installEventFilter(this);
 
     const auto button = [&](const char* name, const char* caption, int left, int width) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
@@ -103,6 +104,21 @@ void frmList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool frmList::eventFilter(QObject* watched, QEvent* event) {
+    // Qt makes the first row current, unselected, when the list takes the focus, so its first
+    // Down would select the second slot. A list with nothing selected starts at the first slot.
+    if (watched == List1 && event->type() == QEvent::KeyPress && ListIndex() < 0) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool toFirst = key->key() == Qt::Key_Down || key->key() == Qt::Key_Up ||
+                             key->key() == Qt::Key_Home;
+        if (toFirst && key->modifiers() == Qt::NoModifier && List1->count() > 0) {
+            List1->setCurrentRow(0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace rimvista

@@ -103,7 +103,23 @@ bool isValidUtf8(std::string_view bytes) {
 
 DecodedText decodeFileText(std::string bytes) {
     if (isValidUtf8(bytes)) return {std::move(bytes), false};
-    return {fromCodePage932(bytes), true};
+    // Decided line by line: the old program may have appended Shift-JIS lines to a file that is
+    // otherwise UTF-8, and one such line must not garble every UTF-8 name around it.
+    DecodedText decoded{{}, true};
+    decoded.utf8.reserve(bytes.size() + bytes.size() / 2);
+    const std::string_view all = bytes;
+    std::size_t start = 0;
+    while (start < all.size()) {
+        const std::size_t lf = all.find('\n', start);
+        const std::size_t end = lf == std::string_view::npos ? all.size() : lf + 1;
+        const std::string_view line = all.substr(start, end - start);
+        if (isValidUtf8(line))
+            decoded.utf8 += line;
+        else
+            decoded.utf8 += fromCodePage932(line);
+        start = end;
+    }
+    return decoded;
 }
 
 std::string_view cutUtf8(std::string_view text, std::size_t maxBytes) {

@@ -66,11 +66,12 @@ bool syncFolder(const std::string& folder) {
 }
 
 // The lock lives on a file of its own: the settings file's inode changes with every rename, so a
-// lock on it would not exclude a writer that opened the file after the rename.
+// lock on it would not exclude a writer that opened the file after the rename. In a folder the
+// user cannot write, no lock file can be made and no rename can happen, so there the settings
+// file itself carries the lock (see rewriteInPlace).
 class LockFile {
 public:
-    explicit LockFile(const std::string& target)
-        : m_fd(::open((target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    explicit LockFile(const std::string& target) : m_fd(openLock(target)) {
         if (!m_fd.ok()) return;
         const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
         auto pause = std::chrono::microseconds(100);
@@ -85,6 +86,16 @@ public:
     bool held() const { return m_held; }
 
 private:
+    static int openLock(const std::string& target) {
+        const std::string name = target + ".lock";
+        int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+            fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);  // made by another user
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == ENOENT))
+            fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        return fd;
+    }
+
     Fd m_fd;  // closing it releases the lock
     bool m_held = false;
 };
@@ -123,17 +134,31 @@ bool writeTemporary(int fd, std::string_view bytes, const FileContents& original
     return writeAll(fd, bytes) && ::fsync(fd) == 0;
 }
 
-bool replaceAtomically(const std::string& target, std::string_view bytes,
-                       const FileContents& original) {
+enum class Replaced { Done, NoTemporary, Failed };
+
+Replaced replaceAtomically(const std::string& target, std::string_view bytes,
+                           const FileContents& original) {
     std::string tmpName;
     Fd tmp(createTemporary(target, tmpName));
-    if (!tmp.ok()) return false;
+    if (!tmp.ok())
+        return errno == EACCES || errno == EPERM ? Replaced::NoTemporary : Replaced::Failed;
     const bool written = writeTemporary(tmp.get(), bytes, original) && tmp.close();
     if (!written || ::rename(tmpName.c_str(), target.c_str()) != 0) {
         ::unlink(tmpName.c_str());
-        return false;
+        return Replaced::Failed;
     }
-    return syncFolder(folderOf(target));
+    return syncFolder(folderOf(target)) ? Replaced::Done : Replaced::Failed;
+}
+
+// For a writable file in a folder that cannot take a temporary file: the file is rewritten where
+// it stands. Not atomic, but the only way such a file can be written at all; the lock still
+// keeps two copies of the program apart, and the data is on the disk before this returns.
+bool rewriteInPlace(const std::string& target, std::string_view bytes) {
+    Fd file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.ok()) return false;
+    return writeAll(file.get(), bytes) &&
+           ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
+           ::fsync(file.get()) == 0 && file.close();
 }
 
 // Read-only bits count even for root, as a read-only settings file is meant to stay unchanged.
@@ -183,7 +208,12 @@ bool updateFile(const std::string& path, const TextEdit& edit) {
     const auto edited = edit(text.utf8);
     // A legacy file is rewritten even when the text is the same, so that it becomes UTF-8.
     if (!edited || (!text.wasLegacy && *edited == text.utf8)) return true;
-    return replaceAtomically(target, *edited, *current);
+    switch (replaceAtomically(target, *edited, *current)) {
+        case Replaced::Done: return true;
+        case Replaced::NoTemporary: return current->exists && rewriteInPlace(target, *edited);
+        case Replaced::Failed: return false;
+    }
+    return false;
 }
 
 bool syncToDisk(const std::string& path) {

@@ -2,7 +2,8 @@
 // File access for the settings file. Every change replaces the whole file through a temporary
 // file and a rename, so a reader, or a crash at any moment, sees either the old or the new file,
 // never a torn one; and each read-modify-write holds a lock so two running copies of the program
-// lose no update.
+// lose no update. A writable file in a folder that cannot take a temporary file is rewritten in
+// place instead (the only way it can be written there).
 
 #include <sys/types.h>
 

@@ -17,8 +17,9 @@ namespace rimvista::ini {
 
 bool isValidUtf8(std::string_view bytes);
 
-// Bytes that are not valid UTF-8 are taken as code page 932 (Shift-JIS) text, as the old program
-// wrote it. Sequences that are neither become U+FFFD.
+// Each line that is not valid UTF-8 is taken as code page 932 (Shift-JIS) text, as the old
+// program wrote it; valid UTF-8 lines stay as they are. Sequences that are neither become U+FFFD.
+// wasLegacy: some line was converted, so the next write stores the file as UTF-8.
 struct DecodedText {
     std::string utf8;
     bool wasLegacy = false;

@@ -84,6 +84,9 @@ TEST_F(FrmMainTest, TabOrderFollowsTheDesign) {
 
 TEST_F(FrmMainTest, FirstStartUsesDefaultsAndCreatesNothing) {
     FrmMain& w = openWindow();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(QApplication::focusWidget(), w.chkAuto);  // not a scroll bar without a focus mark
     EXPECT_FALSE(QFile::exists(settingsPath()));
     // 8000 x 6000 twips at 15 twips per pixel.
     EXPECT_EQ(w.frameGeometry().size(), QSize(533, 400));

@@ -83,3 +83,26 @@ TEST(NumberText, SinglesRoundTripThroughTheSyntax) {
         EXPECT_EQ(*back, v);
     }
 }
+
+TEST(NumberSyntax, FullWidthFormsReadAsTheirAsciiForms) {
+    const std::pair<const char*, double> cases[] = {
+        {"５", 5},          {"１２．５", 12.5}, {"－３", -3},        {"＋４", 4},
+        {"\u3000７\u3000", 7}, {"1２", 12},      {"２ｅ２", 200},     {"１．５Ｅ－１", 0.15},
+    };
+    for (const auto& [text, value] : cases) {
+        const auto v = num::parseNumber(text);
+        ASSERT_TRUE(v.has_value()) << text;
+        EXPECT_DOUBLE_EQ(*v, value) << text;
+    }
+    EXPECT_EQ(num::parseInt16("１２．５"), 12);  // still halves to even
+    for (const char* bad : {"５ａ", "１，０００", "＃５", "５\u3001"}) {
+        EXPECT_FALSE(num::isNumber(bad)) << bad;
+    }
+}
+
+TEST(NumberSyntax, TinyValuesAreZeroAndHugeOnesAreNotNumbers) {
+    EXPECT_EQ(num::parseNumber("1e-400"), 0.0);
+    EXPECT_EQ(num::parseNumber("-0.001e-330"), 0.0);
+    EXPECT_EQ(num::parseNumber("0.00001e309"), 1e304);
+    EXPECT_EQ(num::parseNumber("1000e306"), std::nullopt);
+}

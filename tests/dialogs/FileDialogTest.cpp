@@ -64,6 +64,8 @@ TEST_F(FileDialogTest, FiltersTitleAndFolderReachTheDialog) {
     // A description without patterns, or an empty item, ends the list.
     EXPECT_EQ(comdlg::toNameFilters("A|*.a; *.b|B").join('/'), "A (*.a *.b)");
     EXPECT_EQ(comdlg::toNameFilters("A|*.a||*.b|C|*.c").size(), 1);
+    // "*.*" is every file, also one without a dot.
+    EXPECT_EQ(comdlg::toNameFilters("All|*.*").join('/'), "All (*)");
 }
 
 TEST_F(FileDialogTest, ConfirmedOpenGivesFullPathAndTitleAndLeavesAction) {

@@ -79,6 +79,7 @@ TEST(ShowHelp, OpensOnlyAnExistingHelpFile) {
         dlg.HelpFile(missing);
         dlg.ShowHelp();
         EXPECT_EQ(dlg.APIReturn(), 0);
+        EXPECT_NE(dlg.ExtendedError(), 0);
     }
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_EQ(dlg.Action(), 6);
@@ -86,10 +87,12 @@ TEST(ShowHelp, OpensOnlyAnExistingHelpFile) {
     dlg.HelpFile(help);
     dlg.ShowHelp();
     EXPECT_NE(dlg.APIReturn(), 0);
+    EXPECT_EQ(dlg.ExtendedError(), 0);
     EXPECT_EQ(opened, (QList<QUrl>{QUrl::fromLocalFile(help)}));
     opens = false;
     dlg.ShowHelp();
     EXPECT_EQ(dlg.APIReturn(), 0);
+    EXPECT_NE(dlg.ExtendedError(), 0);
 }
 
 }  // namespace

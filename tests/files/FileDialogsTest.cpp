@@ -135,5 +135,30 @@ TEST_F(FileDialogsTest, SaveDialogFollowsAJpegPicture) {
     EXPECT_EQ(w.CommonDialog1().DefaultExt, "jpg");
 }
 
+TEST_F(FileDialogsTest, SaveDialogRefusesANameInAMissingFolder) {
+    FrmMain& w = openWindow();
+    const QString out = folder("out");
+    w.SaveFolder = out;
+    openThroughDialog(writeBmp(folder("in") + "/a.bmp", uniformSurface(8, 8, Pixel{1, 2, 3, 0})));
+    const QString missing = m_dir.filePath("no-such-folder") + "/a.bmp";
+
+    ShownBox refusal;
+    bool stayedOpen = false;
+    auto answer = onFileDialog([&](QFileDialog* d) {
+        MessageBoxAnswer message;
+        choose(d, missing);
+        refusal = message.box();
+        stayedOpen = d->isVisible();
+        d->reject();
+    });
+    click("cmdSave");
+    ASSERT_TRUE(answer->answered());
+    EXPECT_TRUE(refusal.shown);
+    EXPECT_TRUE(refusal.text.contains(QDir::toNativeSeparators(m_dir.filePath("no-such-folder"))));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(w.SaveFolder, out);
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
 }  // namespace
 }  // namespace rimvista::test

@@ -81,5 +81,12 @@ TEST_F(MousePickingTest, PressesThatCannotBeUsedChangeNothing) {
     EXPECT_FALSE(w.PickingByMouse);
 }
 
+TEST_F(MousePickingTest, BeforeAnyPictureTheEmptyBoxIsSixteenPixelsSquare) {
+    FrmMain& w = openWindow();
+    ASSERT_FALSE(w.Picture1->hasPicture());
+    QTest::mouseClick(w.Picture1, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(margins(), (Margins{"0", "0", "11", "11"}));
+}
+
 }  // namespace
 }  // namespace rimvista::test

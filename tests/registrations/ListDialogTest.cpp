@@ -56,10 +56,10 @@ TEST_F(ListDialogTest, LooksAsDesignedAndIgnoresOkWithoutAChoice) {
         EXPECT_EQ(itemsOf(list), QStringList(100, kFree));
         EXPECT_TRUE(list.List1->selectedItems().isEmpty());
         // Tab order: the list first, then 削除, ＯＫ, 取消.
-        EXPECT_EQ(QApplication::focusWidget(), list.List1);
+        EXPECT_EQ(list.focusWidget(), list.List1);
         for (QPushButton* next : {list.cmdDel, list.cmdOK, list.cmdCancel}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            EXPECT_EQ(QApplication::focusWidget(), next);
+            QTest::keyClick(list.focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(list.focusWidget(), next);
         }
         QTest::mouseClick(list.cmdOK, Qt::LeftButton);  // nothing chosen
         EXPECT_TRUE(list.isVisible());
@@ -80,14 +80,14 @@ TEST_F(ListDialogTest, KeysChoosingAndDeletingWhateverEndsTheList) {
     recall([](frmList& list) {
         EXPECT_EQ(list.List1->item(4)->text(), QStringLiteral("五番"));
         clickRow(list, 4);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // 取消
+        QTest::keyClick(list.List1, Qt::Key_Escape);  // 取消
     });
     EXPECT_EQ(SelectedListNo, -1);
     EXPECT_EQ(w.FrameHistory.upperBound(), 0);
 
     recall([](frmList& list) {
         clickRow(list, 4);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // ＯＫ
+        QTest::keyClick(list.List1, Qt::Key_Return);  // ＯＫ
     });
     EXPECT_EQ(SelectedListNo, 5);
     EXPECT_EQ(w.FrameHistory.upperBound(), 1);
@@ -115,6 +115,15 @@ TEST_F(ListDialogTest, KeysChoosingAndDeletingWhateverEndsTheList) {
         EXPECT_EQ(list.List1->item(0)->text(), QStringLiteral("後から"));
         EXPECT_EQ(list.List1->item(4)->text(), kFree);
         EXPECT_TRUE(list.List1->selectedItems().isEmpty());
+        // With nothing selected, the first Down, Up or Home selects the first slot.
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home}) {
+            list.List1->clearSelection();
+            QTest::keyClick(list.List1, key);
+            ASSERT_EQ(list.List1->selectedItems().size(), 1) << key;
+            EXPECT_EQ(list.List1->row(list.List1->selectedItems().first()), 0) << key;
+        }
+        QTest::keyClick(list.List1, Qt::Key_Down);
+        EXPECT_TRUE(list.List1->item(1)->isSelected());
         list.close();
     });
 }

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <fstream>
 #include <iterator>
 
@@ -45,6 +46,12 @@ void ModalScript::poll() {
         onName(*name);
     } else if (auto* list = qobject_cast<frmList*>(modal); list && onList) {
         ++lists;
+        // Keys go where the user's would: into the list, once its window has the focus (on a
+        // busy machine the offscreen platform may leave the owner active).
+        if (!QTest::qWaitForWindowActive(list, 1000)) {
+            list->activateWindow();
+            QTest::qWaitForWindowActive(list);
+        }
         onList(*list);
     }
 }

@@ -2,6 +2,7 @@
 // Driving Record and Recall through the real window: the name box, the list and any message box
 // are answered from a polling timer while they are modal, as a person would answer them.
 
+#include <QPointer>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
@@ -30,7 +31,8 @@ public:
 private:
     void poll();
     QTimer m_timer;
-    QWidget* m_current = nullptr;
+    // Guarded: a new dialog may be allocated where the last, deleted one stood.
+    QPointer<QWidget> m_current;
     int m_waited = 0;
 };
 

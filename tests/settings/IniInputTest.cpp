@@ -21,8 +21,8 @@ std::string legacyFixture() {
 }
 
 // Converted here with iconv directly, independently of the reader's own decoding.
-std::string fromShiftJis(std::string in) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
+std::string convert(std::string in, const char* to, const char* from) {
+    iconv_t cd = iconv_open(to, from);
     std::string out(in.size() * 3, '\0');
     char* src = in.data();
     char* dst = out.data();
@@ -32,6 +32,12 @@ std::string fromShiftJis(std::string in) {
     EXPECT_NE(r, static_cast<std::size_t>(-1));
     out.resize(out.size() - outLeft);
     return out;
+}
+std::string fromShiftJis(std::string in) {
+    return convert(std::move(in), "UTF-8", "CP932");
+}
+std::string toShiftJis(std::string in) {
+    return convert(std::move(in), "CP932", "UTF-8");
 }
 
 TEST_F(SettingsInput, ReadsTheOldProgramsShiftJisFile) {
@@ -60,6 +66,20 @@ TEST_F(SettingsInput, FirstWriteTurnsAShiftJisFileIntoTheSameTextInUtf8) {
     ASSERT_NE(ini.WriteStr("ListData002", "ListName", "新しい登録"), 0);
     EXPECT_EQ(fileBytes(), expected + "[ListData002]\r\nListName=新しい登録\r\n");
     EXPECT_EQ(ini.ReadStr("ListData001", "ListName", ""), "額縁・二重");
+}
+
+TEST_F(SettingsInput, EachLineKeepsItsOwnEncoding) {
+    // A converted file to which the old program appended one Shift-JIS line.
+    const std::string utf8Part = "[ListData001]\r\nDataNum=1\r\nListName=額縁・二重\r\n";
+    const std::string appended = "[ListData002]\r\nListName=" +
+                                 toShiftJis("ボタン風（凸）") + "\r\n";
+    putFile(utf8Part + appended);
+    EXPECT_EQ(ini.ReadStr("ListData001", "ListName", ""), "額縁・二重");
+    EXPECT_EQ(ini.ReadStr("ListData002", "ListName", ""), "ボタン風（凸）");
+
+    ASSERT_NE(ini.WriteStr("ListData001", "DataNum", "2"), 0);
+    EXPECT_EQ(fileBytes(), "[ListData001]\r\nDataNum=2\r\nListName=額縁・二重\r\n"
+                           "[ListData002]\r\nListName=ボタン風（凸）\r\n");
 }
 
 TEST_F(SettingsInput, DamagedFilesNeitherCrashNorBlockWrites) {

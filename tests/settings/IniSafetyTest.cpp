@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "IniTestFiles.h"
@@ -122,6 +124,58 @@ TEST_F(SettingsSafety, TwoProcessesWritingAtOnceLoseNothing) {
         }
     }
     EXPECT_EQ(present, 2 * kKeys);
+}
+
+}  // namespace
+}  // namespace rimvista
+
+namespace rimvista {
+namespace {
+
+// Runs `body` in a child process as the unprivileged user "nobody" (or as the current user when
+// the suite does not run as root) and gives its exit status; root would pass every permission
+// check and hide the case.
+int runAsUnprivileged(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
+                                 ::setuid(65534) != 0))
+            ::_exit(3);
+        ::_exit(body());
+    }
+    return exitStatusOf(child);
+}
+
+TEST_F(SettingsSafety, WritableFileInAFolderThatIsNotIsRewrittenInPlace) {
+    putFile("[Position]\r\nTop=600\r\n[Folder]\r\nDataFolder=/pictures\r\n");
+    fs::permissions(m_path, fs::perms(0666));
+    fs::permissions(m_dir, fs::perms(0755));  // its owner may write it; nobody else
+    const auto inode = [&] {
+        struct stat st {};
+        ::stat(m_path.c_str(), &st);
+        return st.st_ino;
+    };
+    const ino_t before = inode();
+
+    const int status = runAsUnprivileged([&] {
+        if (::access(m_dir.c_str(), W_OK) == 0) return 4;  // the case needs an unwritable folder
+        cInifile other;
+        other.FileName(m_path);
+        const bool ok = other.WriteStr("Position", "Top", "1200") != 0 &&
+                        other.WriteStr("ListData001", "ListName", "額縁") != 0 &&
+                        other.WriteStr("Folder", "DataFolder", "/p") != 0;  // shorter file
+        return ok ? 0 : 1;
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    EXPECT_EQ(fileBytes(),
+              "[Position]\r\nTop=1200\r\n[Folder]\r\nDataFolder=/p\r\n[ListData001]\r\n"
+              "ListName=額縁\r\n");
+    EXPECT_EQ(inode(), before);
+    EXPECT_TRUE(leftoverTemporary(m_dir).empty());
+    EXPECT_FALSE(fs::exists(m_path + ".lock"));
 }
 
 }  // namespace
