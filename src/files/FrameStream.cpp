@@ -89,16 +89,25 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
                   const BlockPlan& plan, int ringBlocks) {
     const auto stride = static_cast<std::size_t>(reader.width());
     BlockRing ring(ringBlocks, stride * static_cast<std::size_t>(plan.rows));
-    const auto produce = [&](int i) {
-        const auto [y0, y1] = plan.block(i);
-        Pixel* rows = ring.slot(i);
-        auto error = reader.read(y0, y1, rows, stride);
-        if (!error) painter.paintRows(y0, y1, rows, stride);
-        return error;
+    // Neither end may throw past here: the other thread would be left waiting.
+    const auto produce = [&](int i) -> std::optional<std::string> {
+        try {
+            const auto [y0, y1] = plan.block(i);
+            Pixel* rows = ring.slot(i);
+            auto error = reader.read(y0, y1, rows, stride);
+            if (!error) painter.paintRows(y0, y1, rows, stride);
+            return error;
+        } catch (const std::exception&) {
+            return "メモリが足りません";
+        }
     };
-    const auto consume = [&](int i) {
-        const auto [y0, y1] = plan.block(i);
-        return writer.write(y0, y1, ring.slot(i), stride);
+    const auto consume = [&](int i) -> std::optional<std::string> {
+        try {
+            const auto [y0, y1] = plan.block(i);
+            return writer.write(y0, y1, ring.slot(i), stride);
+        } catch (const std::exception&) {
+            return "メモリが足りません";
+        }
     };
 
     std::thread producer;
