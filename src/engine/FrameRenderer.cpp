@@ -1,13 +1,13 @@
 #include "engine/FrameRenderer.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
 #include "common/NumberText.h"
 #include "engine/FrameBands.h"
 #include "engine/PixelArray.h"
+#include "engine/ShadeTable.h"
 
 namespace rimvista {
 
@@ -19,28 +19,6 @@ int amount(float strength, float factor) {
     if (std::isnan(v)) return 0;
     return static_cast<int>(std::clamp(num::nearest(v), -255.0, 255.0));
 }
-
-// Adding d to a byte and clamping to 0..255, looked up instead of computed per byte.
-class ShadeTable {
-public:
-    explicit ShadeTable(int d) {
-        for (int v = 0; v < 256; ++v)
-            m_table[static_cast<std::size_t>(v)] =
-                static_cast<std::uint8_t>(std::clamp(v + d, 0, 255));
-    }
-    // The reserved byte is never touched.
-    void apply(Pixel& p) const {
-        p.red = m_table[p.red];
-        p.green = m_table[p.green];
-        p.blue = m_table[p.blue];
-    }
-    void apply(Pixel* first, std::int64_t count) const {
-        for (std::int64_t i = 0; i < count; ++i) apply(first[i]);
-    }
-
-private:
-    std::array<std::uint8_t, 256> m_table{};
-};
 
 // A band made of rows, each with its own span of columns. Both are clipped to the picture: array
 // row 0 and column W are discarded by WritePixels anyway, and nothing beyond them exists.

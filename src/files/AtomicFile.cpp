@@ -107,6 +107,24 @@ std::optional<std::string> AtomicFile::write(const void* data, std::size_t size)
     return std::nullopt;
 }
 
+std::optional<std::string> AtomicFile::writeAt(std::uint64_t offset, const void* data,
+                                               std::size_t size) {
+    if (m_fd < 0) return "書き込めません: ファイルが開いていません";
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("書き込めません", errno);
+        }
+        if (n == 0) return fail("書き込めません", EIO);
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return std::nullopt;
+}
+
 void AtomicFile::startWriteBack() {
     // Lets the disk work while the caller prepares the next bytes, so the final fsync has
     // little left to wait for. Only a hint: failures are caught by fsync.

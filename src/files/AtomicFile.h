@@ -24,6 +24,9 @@ public:
     // already gone and further calls fail.
     std::optional<std::string> open();
     std::optional<std::string> write(const void* data, std::size_t size);
+    // At a given offset, for files whose parts are produced out of order; a gap left before
+    // the offset reads as zeros until it is written.
+    std::optional<std::string> writeAt(std::uint64_t offset, const void* data, std::size_t size);
     std::optional<std::string> commit();
     void discard();
 

@@ -5,6 +5,9 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <vector>
+
+#include "files/RowStream.h"
 
 namespace rimvista::files {
 
@@ -211,6 +214,45 @@ LoadResult readRows(const InputFile& file, const BmpLayout& layout) {
     return result;
 }
 
+// Any block of rows at any time: the rows of a block lie together in the file whichever way
+// up it is stored, so each block is one positioned read.
+class BmpRowReader : public RowReader {
+public:
+    BmpRowReader(std::unique_ptr<InputFile> file, const BmpLayout& layout)
+        : m_file(std::move(file)), m_layout(layout) {
+        m_width = layout.width;
+        m_height = layout.height;
+    }
+    bool topDownOnly() const override { return false; }
+
+    std::optional<std::string> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
+        if (y0 < 0 || y1 > m_height || y0 >= y1) return "BMP の行の範囲が不正です";
+        const std::uint64_t rowBytes = m_layout.stride;
+        const int count = y1 - y0;
+        // The block's first row in file order: the top one when stored top-down.
+        const int firstStored = m_layout.topDown ? y0 : m_height - y1;
+        const std::uint64_t offset =
+            m_layout.dataOffset + rowBytes * static_cast<std::uint64_t>(firstStored);
+        const std::uint64_t wanted = rowBytes * static_cast<std::uint64_t>(count);
+        const std::uint64_t present = std::min(wanted, m_file->size() - offset);
+        m_buffer.resize(static_cast<std::size_t>(wanted));
+        if (auto error = m_file->readAt(offset, m_buffer.data(), present)) return error;
+        // The last row may lack its padding, as the whole-picture reader allows.
+        std::memset(m_buffer.data() + present, 0, wanted - present);
+        for (int r = 0; r < count; ++r) {
+            const int y = m_layout.topDown ? y0 + r : y1 - 1 - r;
+            convertRow(m_buffer.data() + rowBytes * static_cast<std::uint64_t>(r),
+                       rows + static_cast<std::size_t>(y - y0) * stride, m_layout);
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::unique_ptr<InputFile> m_file;
+    BmpLayout m_layout;
+    std::vector<std::uint8_t> m_buffer;
+};
+
 }  // namespace
 
 std::optional<LoadResult> readBmp(const InputFile& file) {
@@ -224,6 +266,19 @@ std::optional<LoadResult> readBmp(const InputFile& file) {
         return LoadResult::failure(*error);
     if (rle) return std::nullopt;
     return readRows(file, layout);
+}
+
+Opened<RowReader> openBmpRowReader(std::unique_ptr<InputFile> file) {
+    std::array<std::uint8_t, kPrefixSize> prefix{};
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), kPrefixSize));
+    if (auto error = file->readAt(0, prefix.data(), n)) return Opened<RowReader>::failure(*error);
+    BmpLayout layout;
+    bool rle = false;
+    if (auto error = parseHeaders(prefix.data(), n, file->size(), layout, rle))
+        return Opened<RowReader>::failure(*error);
+    if (rle) return Opened<RowReader>::notStreamable("ランレングス圧縮の BMP は行ごとに読めません");
+    return Opened<RowReader>::success(std::make_unique<BmpRowReader>(std::move(file), layout));
 }
 
 }  // namespace rimvista::files

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "files/AtomicFile.h"
 #include "files/CodecSupport.h"
 #include "files/PictureWriter.h"
+#include "files/RowStream.h"
 
 namespace rimvista::files {
 
@@ -75,6 +77,51 @@ std::optional<std::string> writeBmp(const PixelSurface& surface, const std::stri
     return file.commit();
 }
 
+std::uint64_t strideOf(int width) {
+    return (std::uint64_t(width) * 3 + 3) / 4 * 4;
+}
+
+// The file saveBmp writes, a block at a time. Blocks that come bottom-up (the file's own order)
+// are appended; blocks in any other order are written at their place in the file.
+class BmpRowWriter : public RowWriter {
+public:
+    BmpRowWriter(const std::string& path, int width, int height)
+        : m_file(path), m_width(width), m_height(height), m_stride(strideOf(width)) {}
+
+    std::optional<std::string> open() {
+        if (auto error = m_file.open()) return error;
+        const auto head =
+            headers(m_width, m_height, static_cast<std::uint32_t>(m_stride * m_height));
+        return m_file.write(head.data(), head.size());
+    }
+    bool topDownOnly() const override { return false; }
+
+    std::optional<std::string> write(int y0, int y1, const Pixel* rows,
+                                     std::size_t stride) override {
+        if (y0 < 0 || y1 > m_height || y0 >= y1) return "BMP の行の範囲が不正です";
+        const int count = y1 - y0;
+        // Padding bytes stay zero: rows only ever overwrite their pixel bytes.
+        m_buffer.resize(static_cast<std::size_t>(m_stride * count));
+        for (int r = 0; r < count; ++r)
+            packRow(rows + static_cast<std::size_t>(y1 - 1 - r - y0) * stride,
+                    m_buffer.data() + m_stride * r, m_width);
+        const std::uint64_t offset = kHeadersSize + m_stride * std::uint64_t(m_height - y1);
+        if (offset == m_appendAt) {
+            m_appendAt += m_buffer.size();
+            return m_file.write(m_buffer.data(), m_buffer.size());
+        }
+        return m_file.writeAt(offset, m_buffer.data(), m_buffer.size());
+    }
+    std::optional<std::string> commit() override { return m_file.commit(); }
+
+private:
+    AtomicFile m_file;
+    int m_width, m_height;
+    std::uint64_t m_stride;
+    std::uint64_t m_appendAt = kHeadersSize;
+    std::vector<std::uint8_t> m_buffer;
+};
+
 }  // namespace
 
 std::optional<std::string> saveBmp(const PixelSurface& surface, const std::string& path) {
@@ -83,6 +130,15 @@ std::optional<std::string> saveBmp(const PixelSurface& surface, const std::strin
     } catch (const std::exception&) {
         return "メモリが足りません";
     }
+}
+
+Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height) {
+    if (width <= 0 || height <= 0) return Opened<RowWriter>::failure("保存する画像がありません");
+    if (strideOf(width) * std::uint64_t(height) > 0xFFFFFFFFull - kHeadersSize)
+        return Opened<RowWriter>::failure("BMP ファイルにするには大きすぎます");
+    auto writer = std::make_unique<BmpRowWriter>(path, width, height);
+    if (auto error = writer->open()) return Opened<RowWriter>::failure(*error);
+    return Opened<RowWriter>::success(std::move(writer));
 }
 
 }  // namespace rimvista::files
