@@ -5,17 +5,22 @@
 //   FrmMain.cpp            controls, start-up, shutdown
 //   FrmMain_Layout.cpp     layout, scrolling, background mouse moves
 //   FrmMain_Frame.cpp      Execute and Undo
+//   FrmMain_View.cpp       zoom, wheel, keyboard shortcuts, tooltips
 //   files/FrmMain_Files.cpp     open, drop, save, file dialogs, path fields
+//   files/FrmMain_Unsaved.cpp   the question before unsaved frames are thrown away
 //   guides/FrmMain_Guides.cpp   marker, mouse picking, parameter boxes
 //   registrations/FrmMain_Registrations.cpp   Record and Recall
 //   dialogs/FrmMain_ComDlg.cpp  the common-dialog based file procedures
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "engine/FrameParams.h"
 #include "engine/PixelSurface.h"
@@ -31,6 +36,7 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace rimvista {
 
@@ -45,7 +51,16 @@ struct FrmMainOptions {
     // Settings file to use; empty means the program's own (beside the executable, or the
     // user's configuration folder when that place cannot be written).
     QString settingsFile;
+    // A picture to open once the window is shown, as if it had been dropped on it.
+    QString pictureFile;
 };
+
+// The options named on the command line: `--settings FILE` and at most one picture (a path or
+// a file:// address, as desktop entries pass it).
+FrmMainOptions parseCommandLine(const QStringList& arguments);
+
+// The zoom steps offered besides fitting, as fractions of the picture's own size.
+inline constexpr double kZoomSteps[] = {0.125, 0.25, 0.5, 1.0, 2.0, 4.0};
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -75,6 +90,7 @@ public:
     QScrollBar* VScroll1 = nullptr;
     QScrollBar* HScroll1 = nullptr;
     QLabel* lblSize = nullptr;
+    QLabel* lblZoom = nullptr;  // beside lblSize: the zoom of the picture shown
 
     // ---- window state ----
     QString DataFolder;
@@ -111,6 +127,8 @@ public:
     void pictureLoaded(PixelSurface picture);
     void cmdOpen_Click();
     void cmdSave_Click();
+    // The save command; true only when the picture was written.
+    bool savePicture();
     bool SelectOpenFile();
     bool SelectSaveFile();
     QString GetFolderName(const QString& path) const;
@@ -120,6 +138,8 @@ public:
     // Drag-over: true when a drop of this data would be accepted (effect 1).
     bool acceptsDrop(const QMimeData* data) const;
     void pictureDropped(const QMimeData* data);  // picCont_/Picture1_OLEDragDrop
+    // The file named on the command line, with a drop's checks, message and steps.
+    void openCommandLineFile(const QString& path);
     FileDialogControl& CommonDialog1();
 
     // ---- guides and parameter boxes ----
@@ -133,6 +153,26 @@ public:
     void txtX_GotFocus(int index);
     void txtY_GotFocus(int index);
 
+    // ---- unsaved work ----
+    // True when frames were painted since the picture was opened or last saved (an Undo back
+    // to the saved state counts as saved).
+    bool hasUnsavedFrames() const;
+    // Before the picture is replaced or the window closes: asks 保存 / 保存しない / キャンセル when
+    // there are unsaved frames. True when the work may go (saved, discarded, or nothing to lose).
+    bool mayDiscardPicture();
+
+    // ---- zoom ----
+    // 0 means fitted to the viewport; otherwise the shown size over the picture's own size.
+    double zoomSetting() const { return m_zoomSetting; }
+    double zoomFactor() const;  // the factor in effect (the fitted one when fitting)
+    void setZoom(double setting);
+    void zoomFit() { setZoom(0); }
+    void zoomStep(int steps);
+    // Zooms by `steps`, keeping the picture point under `anchor` (viewport client coordinates)
+    // where it is.
+    void zoomAbout(int steps, QPointF anchor);
+    void viewportWheel(QWheelEvent* event);
+
     // ---- registrations ----
     void cmdRec_Click();
     void cmdLoad_Click();
@@ -144,6 +184,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -155,6 +196,14 @@ private:
     void connectHandlers();
     void connectParameterBoxes();
     void connectFileHandlers();
+    void connectViewHandlers();
+    void setToolTips();
+    void applyZoom();
+    void placeZoomLabel();
+    void markSaved();
+    // Runs a command that may disable the control with the focus, then gives the focus back to
+    // that control, or to `fallback` when it cannot take it any more.
+    void keepingFocus(QWidget* fallback, const std::function<void()>& command);
     QRect twipsToPixels(int left, int top, int width, int height) const;
     void restoreWindowRect();
     void rememberNormalRect();
@@ -174,6 +223,16 @@ private:
     std::array<std::int16_t, 2> UndoX{};
     std::array<std::int16_t, 2> UndoY{};
     std::int16_t UndoKind = 0;
+
+    // Each Execute pushes a new state number and Undo pops it; the picture is saved when the
+    // current number is the one that was saved (or opened).
+    std::vector<std::uint64_t> m_states{0};
+    std::uint64_t m_nextState = 1;
+    std::uint64_t m_savedState = 0;
+    bool m_pictureFileOpened = false;
+
+    double m_zoomSetting = 1.0;
+    QPoint m_wheelRest;  // wheel turns not yet worth a step (fine-grained wheels, touchpads)
 
     std::unique_ptr<FileDialogControl> m_commonDialog1;
     std::unique_ptr<C_CommonDialog> m_comDlg;

@@ -9,12 +9,7 @@ int main(int argc, char** argv) {
 
     rimvista::installJapaneseTranslation(app);
 
-    rimvista::FrmMainOptions options;
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--settings"));
-    if (at >= 0 && at + 1 < args.size()) options.settingsFile = args[at + 1];
-
-    rimvista::FrmMain window(options);
+    rimvista::FrmMain window(rimvista::parseCommandLine(QApplication::arguments()));
     window.show();
     return QApplication::exec();
 }
