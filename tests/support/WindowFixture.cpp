@@ -30,7 +30,8 @@ void WindowTest::closeWindow() {
     if (!m_window) return;
     // Frames painted and not saved: the window asks first; these tests throw the work away.
     std::unique_ptr<ModalAnswer> discard;
-    if (m_window->hasUnsavedFrames()) discard = answerUnsavedQuestion("保存しない");
+    if (m_window->isVisible() && m_window->hasUnsavedFrames())
+        discard = answerUnsavedQuestion("保存しない");
     m_window->close();
     m_window.reset();
 }
