@@ -171,7 +171,8 @@ public:
     // Zooms by `steps`, keeping the picture point under `anchor` (viewport client coordinates)
     // where it is.
     void zoomAbout(int steps, QPointF anchor);
-    void viewportWheel(QWheelEvent* event);
+    // A wheel turned over the viewport or the picture; `at` in viewport client coordinates.
+    void viewportWheel(QWheelEvent* event, QPointF at);
 
     // ---- registrations ----
     void cmdRec_Click();
@@ -200,6 +201,7 @@ private:
     void setToolTips();
     void applyZoom();
     void placeZoomLabel();
+    QPoint wheelNotches(const QWheelEvent* event);
     void markSaved();
     // Runs a command that may disable the control with the focus, then gives the focus back to
     // that control, or to `fallback` when it cannot take it any more.

@@ -74,6 +74,24 @@ void FrmMain::connectViewHandlers() {
     connect(picCont, &Viewport::resized, this, [this] {
         if (m_zoomSetting == 0) applyZoom();
     });
+    // The picture takes the wheel itself: a wheel event reaches the viewport on its own only
+    // when it comes from the window system.
+    new EventHook(Picture1, [this](QEvent* e) {
+        if (e->type() != QEvent::Wheel) return false;
+        auto* wheel = static_cast<QWheelEvent*>(e);
+        viewportWheel(wheel, Picture1->mapTo(picCont->client(), wheel->position()));
+        return true;
+    });
+    // The horizontal bar's own wheel handling runs against the turn; down or away from the
+    // user moves it on to the right, as the vertical bar moves down.
+    new EventHook(HScroll1, [this](QEvent* e) {
+        if (e->type() != QEvent::Wheel) return false;
+        const QPoint n = wheelNotches(static_cast<QWheelEvent*>(e));
+        const int lines = QApplication::wheelScrollLines();
+        HScroll1->setValue(HScroll1->value() - (n.x() + n.y()) * lines * HScroll1->singleStep());
+        e->accept();
+        return true;
+    });
     new EventHook(lblSize, [this](QEvent* e) {
         if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeZoomLabel();
         return false;
@@ -173,14 +191,20 @@ void FrmMain::zoomAbout(int steps, QPointF anchor) {
     VScroll1->setValue(v);
 }
 
-void FrmMain::viewportWheel(QWheelEvent* event) {
-    event->accept();
+QPoint FrmMain::wheelNotches(const QWheelEvent* event) {
     m_wheelRest += event->angleDelta();
     // 120 is one notch of an ordinary wheel; finer wheels add up to it.
-    const int nx = m_wheelRest.x() / 120, ny = m_wheelRest.y() / 120;
-    m_wheelRest -= QPoint(nx * 120, ny * 120);
+    const QPoint notches(m_wheelRest.x() / 120, m_wheelRest.y() / 120);
+    m_wheelRest -= notches * 120;
+    return notches;
+}
+
+void FrmMain::viewportWheel(QWheelEvent* event, QPointF at) {
+    event->accept();
+    const QPoint n = wheelNotches(event);
+    const int nx = n.x(), ny = n.y();
     if (event->modifiers() & Qt::ControlModifier) {
-        if (ny != 0) zoomAbout(ny, picCont->client()->mapFrom(picCont, event->position()));
+        if (ny != 0) zoomAbout(ny, at);
         return;
     }
     int across = nx, down = ny;

@@ -23,7 +23,7 @@ void Viewport::resizeEvent(QResizeEvent* event) {
 
 void Viewport::wheelEvent(QWheelEvent* event) {
     event->ignore();
-    emit wheelTurned(event);
+    emit wheelTurned(event, m_client->mapFrom(this, event->position()));
 }
 
 bool Viewport::eventFilter(QObject* watched, QEvent* event) {

@@ -19,8 +19,8 @@ public:
 signals:
     void mouseMoved();  // over the viewport but not over the picture
     void resized();
-    // A wheel turned over the viewport or the picture; the handler accepts it or leaves it.
-    void wheelTurned(QWheelEvent* event);
+    // A wheel turned over the viewport; `at` in client coordinates.
+    void wheelTurned(QWheelEvent* event, QPointF at);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

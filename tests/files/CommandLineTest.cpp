@@ -10,7 +10,8 @@ using CommandLineTest = FileWindowTest;
 
 TEST_F(CommandLineTest, NamedPictureOpensAsADropOfItWould) {
     const QString a = QStringLiteral("rimvista");
-    for (const auto& [args, settings, picture] : std::vector<std::tuple<QStringList, QString, QString>>{
+    for (const auto& [args, settings, picture] :
+         std::vector<std::tuple<QStringList, QString, QString>>{
              {{a}, "", ""},
              {{a, "--settings", "s.ini", "p.jpg"}, "s.ini", "p.jpg"},
              {{a, "p.jpg", "--settings", "s.ini"}, "s.ini", "p.jpg"},
@@ -37,7 +38,8 @@ TEST_F(CommandLineTest, NamedPictureOpensAsADropOfItWould) {
 
     // A name a drag would refuse, and a file that cannot be read: the drop's message, nothing
     // changed.
-    for (const QString& bad : {writeText(pics + "/a.gif", "GIF89a"), writeText(pics + "/b.jpg", "x")}) {
+    for (const QString& bad :
+         {writeText(pics + "/a.gif", "GIF89a"), writeText(pics + "/b.jpg", "x")}) {
         MessageBoxAnswer message;
         m_window->openCommandLineFile(bad);
         EXPECT_EQ(message.box().text, "Drop Error");

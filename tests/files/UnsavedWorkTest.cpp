@@ -11,8 +11,7 @@ protected:
     static void sendDrop(QWidget* target, const QString& path) {
         const auto data = filesData({path});
         ASSERT_TRUE(dragOver(target, data.get()));
-        QDropEvent event(QPointF(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton,
-                         Qt::NoModifier);
+        QDropEvent event(QPointF(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &event);
     }
 };
@@ -32,9 +31,9 @@ TEST_F(UnsavedWorkTest, ClosingOrReplacingAsksFirst) {
     const PixelSurface framed = w.Picture1->picture().clone();
 
     // キャンセル keeps everything: a drop, 開く (asked before its dialog), 終了.
-    for (const auto& act : std::vector<std::function<void()>>{
-             [&] { sendDrop(w.picCont, second); }, [&] { click("cmdOpen"); },
-             [&] { click("cmdExit"); }}) {
+    for (const auto& act :
+         std::vector<std::function<void()>>{[&] { sendDrop(w.picCont, second); },
+                                            [&] { click("cmdOpen"); }, [&] { click("cmdExit"); }}) {
         auto question = answerUnsavedQuestion("キャンセル");
         act();
         EXPECT_TRUE(question->answered());
