@@ -8,6 +8,7 @@ packages=(
   libturbojpeg0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk
+  desktop-file-utils dpkg-dev file man-db
 )
 
 missing=()
