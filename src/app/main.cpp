@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/FrmMain.h"
 #include "app/Translation.h"
@@ -6,6 +7,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rimvista"));
+    QApplication::setDesktopFileName(QStringLiteral("rimvista"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rimvista")));
 
     rimvista::installJapaneseTranslation(app);
 
