@@ -172,7 +172,7 @@ void FrmMain::zoomStep(int steps) {
         if (!below) break;
         f = *below;
     }
-    if (f != before || m_zoomSetting == 0) setZoom(f);
+    if (f != before) setZoom(f);
 }
 
 void FrmMain::zoomAbout(int steps, QPointF anchor) {

@@ -69,7 +69,7 @@ PixelSurface* PictureBox::surface() {
 }
 
 void PictureBox::refreshReduced(const PixelRect& changed) {
-    if (m_reduced.isNull()) return;
+    if (m_reduced.isNull() || m_reduction < 2) return;
     const PixelRect blocks = reducedBlocks(m_surface, m_reduction, changed);
     reduceBlocks(m_surface, m_reduction, blocks, m_reduced.bits(),
                  static_cast<std::size_t>(m_reduced.bytesPerLine()));
@@ -104,8 +104,9 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         return;
     }
     const double sx = scaleX(), sy = scaleY();
-    if (m_zoom > 1.0) {
-        // Whole picture pixels around the exposed part, each a block of sx x sy, unsmoothed.
+    if (m_zoom > 1.0 || reductionFor() == 1) {
+        // Whole picture pixels around the exposed part, each a block of sx x sy: unsmoothed when
+        // enlarged, smoothed when shown a little smaller (no reduced copy pays off there).
         const int x0 = std::max(0, static_cast<int>(std::floor(r.left() / sx)));
         const int y0 = std::max(0, static_cast<int>(std::floor(r.top() / sy)));
         const int x1 =
@@ -113,6 +114,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         const int y1 =
             std::min(m_surface.height(), static_cast<int>(std::ceil((r.bottom() + 1) / sy)));
         if (x1 <= x0 || y1 <= y0) return;
+        if (m_zoom < 1.0) painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRectF(x0 * sx, y0 * sy, (x1 - x0) * sx, (y1 - y0) * sy), m_view,
                           QRectF(x0, y0, x1 - x0, y1 - y0));
         return;
