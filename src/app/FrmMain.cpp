@@ -12,19 +12,22 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+#include <utility>
 
 #include "app/PictureBox.h"
 #include "app/QtText.h"
 #include "app/SettingsLocation.h"
 #include "app/Twips.h"
 #include "app/Viewport.h"
-#include "settings/cInifile.h"
 #include "common/NumberText.h"
 #include "dialogs/C_CommonDialog.h"
 #include "engine/UndoSnapshot.h"
 #include "files/FileDialogControl.h"
 #include "files/PathFunctions.h"
 #include "guides/GuideMarker.h"
+#include "settings/cInifile.h"
 
 namespace rimvista {
 
@@ -35,6 +38,23 @@ QString indexed(const char* name, int index) {
 }
 
 }  // namespace
+
+FrmMainOptions parseCommandLine(const QStringList& arguments) {
+    FrmMainOptions options;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (!optionsEnded && a == QLatin1String("--settings")) {
+            if (i + 1 < arguments.size()) options.settingsFile = arguments[++i];
+        } else if (!optionsEnded && a == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if ((optionsEnded || !a.startsWith(QLatin1String("--"))) &&
+                   options.pictureFile.isEmpty()) {
+            options.pictureFile = a.startsWith(QLatin1String("file:")) ? QUrl(a).toLocalFile() : a;
+        }
+    }
+    return options;
+}
 
 FrmMain::FrmMain(const FrmMainOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options) {
@@ -95,6 +115,9 @@ void FrmMain::createControls() {
     lblSize = new QLabel(central);
     lblSize->setObjectName("lblSize");
     lblSize->setGeometry(twipsToPixels(2700, 4800, 2715, 195));
+    lblZoom = new QLabel(central);
+    lblZoom->setObjectName("lblZoom");
+    lblZoom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     createPanel();
     Frame1->setParent(central);
@@ -110,6 +133,7 @@ void FrmMain::createControls() {
     chkAuto->setFocus();
 
     setMinimumSize(twipsToPixels(0, 0, 3500, 5500).size());
+    setToolTips();
 }
 
 void FrmMain::createPanel() {
@@ -178,12 +202,18 @@ void FrmMain::connectHandlers() {
     connect(cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
     connect(HScroll1, &QScrollBar::valueChanged, this, &FrmMain::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &FrmMain::VScroll1_Change);
-    connect(cmdMeji, &QPushButton::clicked, this, &FrmMain::cmdMeji_Click);
-    connect(cmdUndo, &QPushButton::clicked, this, &FrmMain::cmdUndo_Click);
+    // Disabling the panel (or the pressed button) while a command runs sends the focus away;
+    // it comes back when the command ends.
+    connect(cmdMeji, &QPushButton::clicked, this,
+            [this] { keepingFocus(cmdUndo, [this] { cmdMeji_Click(); }); });
+    connect(cmdUndo, &QPushButton::clicked, this,
+            [this] { keepingFocus(cmdMeji, [this] { cmdUndo_Click(); }); });
     connect(cmdRec, &QPushButton::clicked, this, &FrmMain::cmdRec_Click);
-    connect(cmdLoad, &QPushButton::clicked, this, &FrmMain::cmdLoad_Click);
+    connect(cmdLoad, &QPushButton::clicked, this,
+            [this] { keepingFocus(cmdLoad, [this] { cmdLoad_Click(); }); });
     connectFileHandlers();
     connectParameterBoxes();
+    connectViewHandlers();
 }
 
 void FrmMain::Form_Load() {
@@ -232,6 +262,7 @@ void FrmMain::cmdExit_Click() {
 
 void FrmMain::pictureLoaded(PixelSurface picture) {
     Picture1->setPicture(std::move(picture));
+    applyZoom();  // a chosen zoom stays for the next picture; fitting fits the new one
     Form_Resize();
     lblSize->setText(
         QStringLiteral(" %1 \u00D7  %2")
@@ -241,6 +272,8 @@ void FrmMain::pictureLoaded(PixelSurface picture) {
     // Order matters: each position box's change handler moves the marker as it is set.
     for (QLineEdit* p : {txtX[0], txtY[0], txtX[1], txtY[1]}) p->setText(QStringLiteral("0"));
     FrameHistory.clear();
+    m_states.assign(1, m_nextState++);
+    markSaved();
     cmdMeji->setEnabled(true);
     cmdLoad->setEnabled(true);
     cmdSave->setEnabled(true);
@@ -249,8 +282,21 @@ void FrmMain::pictureLoaded(PixelSurface picture) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded && !mayDiscardPicture()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_options.pictureFile.isEmpty()) return;
+    // Once the window stands, so that a message about the file has the window to sit on.
+    QTimer::singleShot(0, this, [this, file = std::exchange(m_options.pictureFile, {})] {
+        openCommandLineFile(file);
+    });
 }
 
 }  // namespace rimvista

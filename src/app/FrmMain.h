@@ -5,7 +5,9 @@
 //   FrmMain.cpp            controls, start-up, shutdown
 //   FrmMain_Layout.cpp     layout, scrolling, background mouse moves
 //   FrmMain_Frame.cpp      Execute and Undo
+//   FrmMain_View.cpp       zoom, wheel, keyboard shortcuts, tooltips
 //   files/FrmMain_Files.cpp     open, drop, save, file dialogs, path fields
+//   files/FrmMain_Unsaved.cpp   the question before unsaved frames are thrown away
 //   guides/FrmMain_Guides.cpp   marker, mouse picking, parameter boxes
 //   registrations/FrmMain_Registrations.cpp   Record and Recall
 //   dialogs/FrmMain_ComDlg.cpp  the common-dialog based file procedures
@@ -13,10 +15,13 @@
 #include <QMainWindow>
 #include <QMargins>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "engine/FrameParams.h"
 #include "engine/PixelSurface.h"
@@ -32,6 +37,7 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace rimvista {
 
@@ -46,7 +52,16 @@ struct FrmMainOptions {
     // Settings file to use; empty means the program's own (beside the executable, or the
     // user's configuration folder when that place cannot be written).
     QString settingsFile;
+    // A picture to open once the window is shown, as if it had been dropped on it.
+    QString pictureFile;
 };
+
+// The options named on the command line: `--settings FILE` and at most one picture (a path or
+// a file:// address, as desktop entries pass it).
+FrmMainOptions parseCommandLine(const QStringList& arguments);
+
+// The zoom steps offered besides fitting, as fractions of the picture's own size.
+inline constexpr double kZoomSteps[] = {0.125, 0.25, 0.5, 1.0, 2.0, 4.0};
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -76,6 +91,7 @@ public:
     QScrollBar* VScroll1 = nullptr;
     QScrollBar* HScroll1 = nullptr;
     QLabel* lblSize = nullptr;
+    QLabel* lblZoom = nullptr;  // beside lblSize: the zoom of the picture shown
 
     // ---- window state ----
     QString DataFolder;
@@ -112,6 +128,8 @@ public:
     void pictureLoaded(PixelSurface picture);
     void cmdOpen_Click();
     void cmdSave_Click();
+    // The save command; true only when the picture was written.
+    bool savePicture();
     bool SelectOpenFile();
     bool SelectSaveFile();
     QString GetFolderName(const QString& path) const;
@@ -121,6 +139,8 @@ public:
     // Drag-over: true when a drop of this data would be accepted (effect 1).
     bool acceptsDrop(const QMimeData* data) const;
     void pictureDropped(const QMimeData* data);  // picCont_/Picture1_OLEDragDrop
+    // The file named on the command line, with a drop's checks, message and steps.
+    void openCommandLineFile(const QString& path);
     FileDialogControl& CommonDialog1();
 
     // ---- guides and parameter boxes ----
@@ -134,6 +154,27 @@ public:
     void txtX_GotFocus(int index);
     void txtY_GotFocus(int index);
 
+    // ---- unsaved work ----
+    // True when frames were painted since the picture was opened or last saved (an Undo back
+    // to the saved state counts as saved).
+    bool hasUnsavedFrames() const;
+    // Before the picture is replaced or the window closes: asks 保存 / 保存しない / キャンセル when
+    // there are unsaved frames. True when the work may go (saved, discarded, or nothing to lose).
+    bool mayDiscardPicture();
+
+    // ---- zoom ----
+    // 0 means fitted to the viewport; otherwise the shown size over the picture's own size.
+    double zoomSetting() const { return m_zoomSetting; }
+    double zoomFactor() const;  // the factor in effect (the fitted one when fitting)
+    void setZoom(double setting);
+    void zoomFit() { setZoom(0); }
+    void zoomStep(int steps);
+    // Zooms by `steps`, keeping the picture point under `anchor` (viewport client coordinates)
+    // where it is.
+    void zoomAbout(int steps, QPointF anchor);
+    // A wheel turned over the viewport or the picture; `at` in viewport client coordinates.
+    void viewportWheel(QWheelEvent* event, QPointF at);
+
     // ---- registrations ----
     void cmdRec_Click();
     void cmdLoad_Click();
@@ -145,6 +186,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -157,6 +199,15 @@ private:
     void connectHandlers();
     void connectParameterBoxes();
     void connectFileHandlers();
+    void connectViewHandlers();
+    void setToolTips();
+    void applyZoom();
+    void placeZoomLabel();
+    QPoint wheelNotches(const QWheelEvent* event);
+    void markSaved();
+    // Runs a command that may disable the control with the focus, then gives the focus back to
+    // that control, or to `fallback` when it cannot take it any more.
+    void keepingFocus(QWidget* fallback, const std::function<void()>& command);
     QRect twipsToPixels(int left, int top, int width, int height) const;
     void restoreWindowRect();
     void rememberNormalRect();
@@ -183,6 +234,16 @@ private:
     std::array<std::int16_t, 2> UndoX{};
     std::array<std::int16_t, 2> UndoY{};
     std::int16_t UndoKind = 0;
+
+    // Each Execute pushes a new state number and Undo pops it; the picture is saved when the
+    // current number is the one that was saved (or opened).
+    std::vector<std::uint64_t> m_states{0};
+    std::uint64_t m_nextState = 1;
+    std::uint64_t m_savedState = 0;
+    bool m_pictureFileOpened = false;
+
+    double m_zoomSetting = 1.0;
+    QPoint m_wheelRest;  // wheel turns not yet worth a step (fine-grained wheels, touchpads)
 
     std::unique_ptr<FileDialogControl> m_commonDialog1;
     std::unique_ptr<C_CommonDialog> m_comDlg;

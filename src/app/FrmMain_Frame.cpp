@@ -40,6 +40,18 @@ private:
     BusyCursor m_cursor;
 };
 
+// The picture box as the engine's target, with the engine's report of a whole changed picture
+// held back: the frame's bands are reported instead, so a zoomed view refreshes only those.
+class BandsOnly : public PictureTarget {
+public:
+    explicit BandsOnly(PictureTarget& box) : m_box(box) {}
+    PixelSurface* surface() override { return m_box.surface(); }
+    void surfaceChanged(const PixelRect&) override {}
+
+private:
+    PictureTarget& m_box;
+};
+
 }  // namespace
 
 void FrmMain::cmdMeji_Click() {
@@ -72,14 +84,15 @@ void FrmMain::cmdMeji_Click() {
 
     // The snapshot is taken and the frame painted before any state changes, so a picture that
     // cannot be painted leaves the history and Undo as they were.
-    Picture1->hide();
-    std::optional<UndoSnapshot> snapshot = applyFrame(*Picture1, p);
-    Picture1->show();
+    BandsOnly target(*Picture1);
+    std::optional<UndoSnapshot> snapshot = applyFrame(target, p);
     if (!snapshot) {
         busy.end();
         ExecuteAborted = true;
         return;
     }
+    // The snapshot holds every rectangle the frame can have changed.
+    for (const PixelRect& r : snapshot->rects()) Picture1->surfaceChanged(r);
 
     UndoPicture = std::make_unique<UndoSnapshot>(std::move(*snapshot));
     UndoWidths = p.W;
@@ -88,6 +101,7 @@ void FrmMain::cmdMeji_Click() {
     UndoKind = p.Kind;
     if (n >= FrameHistory::kMaxApplications) cmdMeji->setEnabled(false);
     FrameHistory.append(p);
+    m_states.push_back(m_nextState++);
     cmdUndo->setEnabled(true);
     cmdRec->setEnabled(true);
 
@@ -114,6 +128,7 @@ void FrmMain::cmdUndo_Click() {
     optA[UndoKind == 0 ? 0 : 1]->setChecked(true);
     cmdUndo->setEnabled(false);
     FrameHistory.removeLast();
+    if (m_states.size() > 1) m_states.pop_back();
     if (FrameHistory.upperBound() < 1) cmdRec->setEnabled(false);
     cmdMeji->setEnabled(true);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Picture1: shows one picture at its own size, in pixels, and keeps the persistent bitmap the
-// frame engine paints into. The widget never copies the pixels: it paints straight from the
-// surface through a QImage view.
+// Picture1: shows one picture, at its own size or zoomed, and keeps the persistent bitmap the
+// frame engine paints into. At 100 % and above the widget paints straight from the surface
+// through a QImage view; below 100 % it paints from a reduced copy that it keeps up to date where
+// the engine reports changes, so a fitted 48-megapixel picture redraws in a few milliseconds.
 
 #include <QImage>
+#include <QPointF>
 #include <QWidget>
 
 #include "engine/PixelSurface.h"
@@ -15,7 +17,8 @@ class PictureBox : public QWidget, public PictureTarget {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // Makes `picture` the box's picture; the box takes its size. An empty surface clears it.
+    // Makes `picture` the box's picture; the box takes its size at the current zoom. An empty
+    // surface clears it.
     void setPicture(PixelSurface picture);
     bool hasPicture() const { return !m_surface.isNull(); }
     const PixelSurface& picture() const { return m_surface; }
@@ -23,6 +26,16 @@ public:
     // Inside size in pixels: the picture's size, or the empty box's own size without one.
     int ScaleWidth() const { return hasPicture() ? m_surface.width() : width(); }
     int ScaleHeight() const { return hasPicture() ? m_surface.height() : height(); }
+
+    // Shows the picture at `factor` times its size; the widget becomes the rounded size (at
+    // least one pixel), so each axis has its own exact scale below.
+    void setZoom(double factor);
+    double zoom() const { return m_zoom; }
+    // Widget pixels per picture pixel, per axis (1 at 100 %).
+    double scaleX() const;
+    double scaleY() const;
+    // A point of the widget in picture pixels (fractional).
+    QPointF toPicture(QPointF widgetPoint) const;
 
     // PictureTarget
     PixelSurface* surface() override;
@@ -34,6 +47,7 @@ public:
 
 signals:
     void mouseMoved();
+    // `position` in picture pixels.
     void mousePressed(Qt::MouseButton button, QPointF position);
 
 protected:
@@ -42,8 +56,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void fitSize();
+    int reductionFor() const;
+    void refreshReduced(const PixelRect& changed);
+
     PixelSurface m_surface;
     QImage m_view;
+    double m_zoom = 1.0;
+    // Box-filtered copy, one pixel per m_reduction x m_reduction block; null when not needed.
+    QImage m_reduced;
+    int m_reduction = 1;
     bool m_failTransfers = false;
 };
 

@@ -1,6 +1,7 @@
 #include "app/Viewport.h"
 
 #include <QEvent>
+#include <QWheelEvent>
 
 namespace rimvista {
 
@@ -17,6 +18,12 @@ Viewport::Viewport(QWidget* parent) : QFrame(parent), m_client(new QWidget(this)
 void Viewport::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     m_client->setGeometry(contentsRect());
+    emit resized();
+}
+
+void Viewport::wheelEvent(QWheelEvent* event) {
+    event->ignore();
+    emit wheelTurned(event, m_client->mapFrom(this, event->position()));
 }
 
 bool Viewport::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,8 @@
 
 #include <QFrame>
 
+class QWheelEvent;
+
 namespace rimvista {
 
 class Viewport : public QFrame {
@@ -16,9 +18,13 @@ public:
 
 signals:
     void mouseMoved();  // over the viewport but not over the picture
+    void resized();
+    // A wheel turned over the viewport; `at` in client coordinates.
+    void wheelTurned(QWheelEvent* event, QPointF at);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

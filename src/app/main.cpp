@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/FrmMain.h"
 #include "app/Translation.h"
@@ -6,15 +7,12 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rimvista"));
+    QApplication::setDesktopFileName(QStringLiteral("rimvista"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rimvista")));
 
     rimvista::installJapaneseTranslation(app);
 
-    rimvista::FrmMainOptions options;
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--settings"));
-    if (at >= 0 && at + 1 < args.size()) options.settingsFile = args[at + 1];
-
-    rimvista::FrmMain window(options);
+    rimvista::FrmMain window(rimvista::parseCommandLine(QApplication::arguments()));
     window.show();
     return QApplication::exec();
 }

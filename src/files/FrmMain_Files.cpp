@@ -1,6 +1,7 @@
 // Opening, dropping and saving pictures; the file dialogs and path fields.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPushButton>
@@ -38,6 +39,26 @@ std::optional<QString> singleDroppedFile(const QMimeData* dropData) {
     const QString path = urls.first().toLocalFile();
     if (path.isEmpty()) return std::nullopt;
     return path;
+}
+
+// Loads `path` (nothing: a drop that carried no usable file) with the drop's steps and message.
+void openAsDropped(FrmMain& window, const std::optional<QString>& path) {
+    try {
+        files::LoadResult loaded =
+            path ? loadWithBusyCursor(*path) : files::LoadResult::failure("no file");
+        if (loaded.ok()) {
+            window.pictureLoaded(std::move(loaded.picture));
+            // The path keeps its own letter case: on a case-sensitive file system a lower-cased
+            // copy would name another file, or none.
+            window.DataFolder = window.GetFolderName(*path);
+            window.SaveFile = window.ProposedSavePath(*path);
+            window.PictureFile = *path;
+            return;
+        }
+    } catch (const std::exception&) {
+        // Falls through to the message: a drop never ends the program.
+    }
+    showMessage(&window, QStringLiteral("Drop Error"));
 }
 
 const QString kSaveFilter = QStringLiteral("BMPファイル (*.bmp)|*.bmp|JPGファイル(*.jpg)|*.jpg");
@@ -103,6 +124,8 @@ bool FrmMain::SelectSaveFile() {
 }
 
 void FrmMain::cmdOpen_Click() {
+    // Asked before the dialog: the save it may lead to proposes the current picture's name.
+    if (!mayDiscardPicture()) return;
     const QString oldPicture = PictureFile, oldData = DataFolder, oldSave = SaveFile;
     if (!SelectOpenFile()) return;
     files::LoadResult loaded = loadWithBusyCursor(PictureFile);
@@ -127,33 +150,34 @@ bool FrmMain::acceptsDrop(const QMimeData* dropData) const {
 }
 
 void FrmMain::pictureDropped(const QMimeData* dropData) {
-    const std::optional<QString> path = singleDroppedFile(dropData);
-    try {
-        files::LoadResult loaded =
-            path ? loadWithBusyCursor(*path) : files::LoadResult::failure("no file");
-        if (loaded.ok()) {
-            pictureLoaded(std::move(loaded.picture));
-            // The path keeps its own letter case: on a case-sensitive file system a lower-cased
-            // copy would name another file, or none.
-            DataFolder = GetFolderName(*path);
-            SaveFile = ProposedSavePath(*path);
-            PictureFile = *path;
-            return;
-        }
-    } catch (const std::exception&) {
-        // Falls through to the message: a drop never ends the program.
+    if (!mayDiscardPicture()) return;
+    openAsDropped(*this, singleDroppedFile(dropData));
+}
+
+void FrmMain::openCommandLineFile(const QString& path) {
+    // The same test a drag passes before it may drop; a file named on the command line that
+    // fails it is reported, as the user cannot see a refused drag there.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
+    if (!acceptsDrop(&dropped)) {
+        showMessage(this, QStringLiteral("Drop Error"));
+        return;
     }
-    showMessage(this, QStringLiteral("Drop Error"));
+    pictureDropped(&dropped);
 }
 
 void FrmMain::cmdSave_Click() {
+    savePicture();
+}
+
+bool FrmMain::savePicture() {
     QDir::setCurrent(AppFolder());
-    if (!SelectSaveFile()) return;
+    if (!SelectSaveFile()) return false;
     const std::string target = fsName(SaveFile);
     const files::SaveFormat format = files::saveFormatOf(target);
     if (format == files::SaveFormat::Unknown) {
         showMessage(this, QStringLiteral("拡張子が不正です。"));
-        return;
+        return false;
     }
     std::optional<std::string> failure;
     try {
@@ -168,7 +192,10 @@ void FrmMain::cmdSave_Click() {
     if (failure) {
         showMessage(this,
                     QStringLiteral("保存できませんでした。\n") + QString::fromStdString(*failure));
+        return false;
     }
+    markSaved();
+    return true;
 }
 
 }  // namespace rimvista

@@ -62,6 +62,20 @@ void GuideMarker::setMarkerVisible(bool visible) {
     if (visible != isVisibleTo(parentWidget())) setVisible(visible);
 }
 
+void GuideMarker::setScale(double sx, double sy) {
+    if (!(sx > 0) || !(sy > 0) || (sx == m_sx && sy == m_sy)) return;
+    m_sx = sx;
+    m_sy = sy;
+    place();
+}
+
+QRectF GuideMarker::shown() const {
+    // A width of W picture pixels covers columns Left .. Left + W - 1, that is widget columns
+    // Left * sx up to (Left + W) * sx - 1.
+    return {m_left * m_sx, m_top * m_sy, std::max(0.0, m_width * m_sx - 1),
+            std::max(0.0, m_height * m_sy - 1)};
+}
+
 bool GuideMarker::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parentWidget() && event->type() == QEvent::Resize) place();
     return QWidget::eventFilter(watched, event);
@@ -70,10 +84,10 @@ bool GuideMarker::eventFilter(QObject* watched, QEvent* event) {
 void GuideMarker::place() {
     // The outline plus a pixel on each side for the contrasting line, cut to the picture: a
     // marker far larger than the picture must not make a widget of that size.
-    const int x0 = static_cast<int>(std::floor(m_left)) - 1;
-    const int y0 = static_cast<int>(std::floor(m_top)) - 1;
-    const int x1 = static_cast<int>(std::ceil(m_left + m_width)) + 1;
-    const int y1 = static_cast<int>(std::ceil(m_top + m_height)) + 1;
+    const int x0 = static_cast<int>(std::floor(m_left * m_sx)) - 1;
+    const int y0 = static_cast<int>(std::floor(m_top * m_sy)) - 1;
+    const int x1 = static_cast<int>(std::ceil((m_left + m_width) * m_sx)) + 1;
+    const int y1 = static_cast<int>(std::ceil((m_top + m_height) * m_sy)) + 1;
     QRect covered(QPoint(x0, y0), QPoint(x1, y1));
     if (const QWidget* picture = parentWidget()) covered &= picture->rect();
     if (covered.isEmpty()) covered = QRect(0, 0, 0, 0);
@@ -83,9 +97,7 @@ void GuideMarker::place() {
 
 void GuideMarker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // A width of W pixels covers columns Left .. Left + W - 1.
-    const QRectF r(m_left - x(), m_top - y(), std::max(0.0f, m_width - 1),
-                   std::max(0.0f, m_height - 1));
+    const QRectF r = shown().translated(-x(), -y());
     // A white line under a black dashed line stays visible on light and dark pictures alike.
     painter.setPen(QPen(Qt::white, 1, Qt::SolidLine));
     painter.drawRect(r);

@@ -3,6 +3,7 @@
 // picture box as a child widget and is never painted into the picture's pixels. Its geometry
 // is kept in 32-bit floats so fractional positions typed into the boxes are drawn as such.
 
+#include <QRectF>
 #include <QWidget>
 
 namespace rimvista {
@@ -27,6 +28,8 @@ public:
     bool setMarkerWidth(float v);
     bool setMarkerHeight(float v);
     void setMarkerVisible(bool visible);
+    // Widget pixels per picture pixel of the picture it lies over (1 at 100 %).
+    void setScale(double sx, double sy);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,7 +38,11 @@ protected:
 private:
     void place();
 
+    // The outline's rectangle in the picture widget's pixels.
+    QRectF shown() const;
+
     float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    double m_sx = 1.0, m_sy = 1.0;
 };
 
 }  // namespace rimvista

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/PictureBox.h"
+#include "support/ModalAnswer.h"
 
 namespace rimvista::test {
 
@@ -12,10 +13,7 @@ void WindowTest::SetUp() {
 }
 
 void WindowTest::TearDown() {
-    if (m_window) {
-        m_window->close();
-        m_window.reset();
-    }
+    closeWindow();
 }
 
 FrmMain& WindowTest::openWindow() {
@@ -30,8 +28,27 @@ FrmMain& WindowTest::openWindow() {
 
 void WindowTest::closeWindow() {
     if (!m_window) return;
+    // Frames painted and not saved: the window asks first; these tests throw the work away.
+    std::unique_ptr<ModalAnswer> discard;
+    if (m_window->isVisible() && m_window->hasUnsavedFrames())
+        discard = answerUnsavedQuestion("保存しない");
     m_window->close();
     m_window.reset();
+}
+
+std::unique_ptr<ModalAnswer> WindowTest::answerUnsavedQuestion(const QString& button) {
+    return std::make_unique<ModalAnswer>([button](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << "expected the unsaved-work question";
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == button) {
+                b->click();
+                return;
+            }
+        }
+        ADD_FAILURE() << "the question has no button " << button.toStdString();
+        box->reject();
+    });
 }
 
 void WindowTest::click(const QString& objectName) {

@@ -12,6 +12,7 @@
 
 #include "app/FrmMain.h"
 #include "engine/PixelSurface.h"
+#include "support/ModalAnswer.h"
 
 namespace rimvista::test {
 
@@ -22,8 +23,11 @@ protected:
 
     // Creates (or re-creates) the window on the test's settings file and shows it.
     FrmMain& openWindow();
-    // Closes the window through its close command, as the user would.
+    // Closes the window through its close command, as the user would, answering 保存しない when
+    // it asks about unsaved frames.
     void closeWindow();
+    // Presses the button captioned `button` (保存, 保存しない, キャンセル) in the next question.
+    static std::unique_ptr<ModalAnswer> answerUnsavedQuestion(const QString& button);
 
     template <typename T = QWidget>
     T* control(const QString& objectName) {
