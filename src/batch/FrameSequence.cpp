@@ -63,6 +63,19 @@ std::optional<SequenceFailure> checkSequence(const FrameSequence& frames, int wi
     return std::nullopt;
 }
 
+std::optional<SequenceFailure> checkWithoutPicture(const FrameSequence& frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const FrameParams& p = frames[i];
+        const auto sumOverflows = [](int a, int b) { return a + b > 32767; };
+        const bool widths = p.W[0] < 1 || p.W[1] < 1 || p.W[2] < 1 || p.W[3] < 1 ||
+                            sumOverflows(p.W[0], p.W[1]) || sumOverflows(p.W[2], p.W[3]);
+        if (widths) return SequenceFailure{i + 1, FrameCheck::WidthError};
+        if (p.X0 < 0 || p.X1 < 0 || p.Y0 < 0 || p.Y1 < 0 || autoAdjustOverflows(p))
+            return SequenceFailure{i + 1, FrameCheck::PositionError};
+    }
+    return std::nullopt;
+}
+
 bool paintSequence(PixelSurface& picture, const FrameSequence& frames) {
     SurfacePicture target(picture);
     for (const FrameParams& p : frames) {

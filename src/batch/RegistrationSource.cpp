@@ -2,11 +2,13 @@
 
 #include <charconv>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
-#include "settings/SettingsPath.h"
-#include "settings/cInifile.h"
 #include "engine/FrameCommand.h"
 #include "registrations/RegistrationStore.h"
+#include "settings/SettingsPath.h"
+#include "settings/cInifile.h"
 
 namespace rimvista::batch {
 
@@ -59,10 +61,42 @@ std::string windowSettingsFile(const std::string& folder) {
     return settingsFileFor(folder, "rimvista");
 }
 
-std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
-                                                         const std::string& choice) {
+std::optional<std::string> checkSettingsFile(const std::string& settingsFile) {
     std::error_code ec;
     if (!fs::is_regular_file(settingsFile, ec)) return "no settings file " + settingsFile;
+    std::ifstream in(settingsFile, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = bytes.str();
+    bool section = false, blank = true;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos) continue;
+        blank = false;
+        if (line[first] == '[' && line.find(']', first) != std::string::npos) section = true;
+    }
+    if (text.find('\0') != std::string::npos || (!blank && !section))
+        return settingsFile + " is not a settings file (give the rimvista.ini the window writes)";
+    return std::nullopt;
+}
+
+std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
+    const std::string& settingsFile) {
+    if (auto error = checkSettingsFile(settingsFile)) return *error;
+    cInifile ini;
+    ini.FileName(settingsFile);
+    std::vector<RegistrationSummary> list;
+    for (int slot = 1; slot <= reg::kSlotCount; ++slot) {
+        const int count = reg::entryCount(ini, slot);
+        if (count > 0) list.push_back(RegistrationSummary{slot, reg::readName(ini, slot), count});
+    }
+    return list;
+}
+
+std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
+                                                         const std::string& choice) {
+    if (auto error = checkSettingsFile(settingsFile)) return *error;
     cInifile ini;
     ini.FileName(settingsFile);
 
