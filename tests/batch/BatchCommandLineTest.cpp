@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"OverwriteAndSkipExisting",
                                 {"--overwrite", "--skip-existing", "-f", kFrame, "a.bmp"}},
                       UsageCase{"ShardBeyondItsCount", {"--shard", "3/2", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"MissingFilesFromList",
-                                {"--files-from", "list.txt", "-f", kFrame}},
+                      UsageCase{"MissingFilesFromList", {"--files-from", "list.txt", "-f", kFrame}},
                       UsageCase{"QuietWithValue", {"--quiet=yes", "-f", kFrame, "a.bmp"}}),
     [](const ::testing::TestParamInfo<UsageCase>& c) { return std::string(c.param.name); });
 
@@ -85,8 +84,7 @@ TEST_F(BatchTest, HelpVersionAndANegativeFirstNumber) {
     writeBmp("a.bmp", 30, 30);
     const BatchRun run = batch({"-f", "-5,5,5,5,0,0,0,0,0", "a.bmp", "-o", "out.bmp"});
     EXPECT_EQ(run.status, 2) << run.err;  // refused by the width check, not as an option
-    EXPECT_NE(run.err.find("-5,5,5,5,0,0,0,0,0: every width must be at least 1"),
-              std::string::npos)
+    EXPECT_NE(run.err.find("-5,5,5,5,0,0,0,0,0: every width must be at least 1"), std::string::npos)
         << run.err;
 }
 
@@ -119,7 +117,8 @@ TEST_F(BatchTest, TwoPicturesWithOneOutputAreRefused) {
     writeBmp("x/p.bmp", 20, 20);
     writeJpeg("y/p.jpg", 20, 20);
     writeBmp("q.bmp", 20, 20);
-    const BatchRun meet = batch({"-f", kFrame, "x/p.bmp", "y/p.jpg", "--format", "bmp", "-o", "out/"});
+    const BatchRun meet =
+        batch({"-f", kFrame, "x/p.bmp", "y/p.jpg", "--format", "bmp", "-o", "out/"});
     EXPECT_EQ(meet.status, 2);
     EXPECT_NE(meet.err.find("x/p.bmp and y/p.jpg would both be written to out/p.bmp"),
               std::string::npos)

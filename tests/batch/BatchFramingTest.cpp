@@ -53,7 +53,8 @@ TEST_F(BatchTest, NestStopsThePictureWhereTheWindowWouldRefuseAFrame) {
     // Positions advance by 4: the sixth frame would start at 20 from both sides of 40 pixels.
     const BatchRun run = batch({"-f", "3,3,3,3,0,0,0,0,0", "--nest", "10", "a.bmp", "-o", "n.bmp"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("a.bmp: the frame's positions do not fit this 40 x 40 picture (frame 6 of 10)"),
+    EXPECT_NE(run.err.find(
+                  "a.bmp: the frame's positions do not fit this 40 x 40 picture (frame 6 of 10)"),
               std::string::npos)
         << run.err;
     EXPECT_FALSE(std::filesystem::exists(path("n.bmp")));
@@ -74,8 +75,10 @@ TEST_F(BatchTest, FailingPicturesAreReportedAndSkippedWhileTheOthersAreFramed) {
     EXPECT_EQ(run.status, 1);
     // A missing or empty file is not a picture: reported and skipped, not tried.
     EXPECT_EQ(run.out, "2 succeeded, 3 failed, 2 skipped (not pictures)\n");
-    EXPECT_NE(run.err.find("small.bmp: the frame's widths do not fit"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("pos.bmp: the frame's positions do not fit"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("small.bmp: the frame's widths do not fit"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("pos.bmp: the frame's positions do not fit"), std::string::npos)
+        << run.err;
     for (const char* name : {"damaged.jpg: ", "missing.jpg: ", "empty.bmp: "})
         EXPECT_NE(run.err.find(name), std::string::npos) << name << run.err;
     EXPECT_EQ(listing("out"), (std::vector<std::string>{"good1.bmp", "good2.jpg"}));
@@ -98,8 +101,8 @@ TEST_F(BatchTest, ParallelWorkersAndATinyMemoryBudgetFrameEveryPictureCorrectly)
         const BatchRun run = batch(frameArgs(kSequence) + names + variant);
         ASSERT_EQ(run.status, 0) << run.err;
         for (std::size_t i = 0; i < names.size(); ++i) {
-            EXPECT_TRUE(samePixels(load(variant.back() + names[i]),
-                                   framedByEngine(inputs[i], kSequence)))
+            EXPECT_TRUE(
+                samePixels(load(variant.back() + names[i]), framedByEngine(inputs[i], kSequence)))
                 << variant.back() << "/" << names[i];
         }
     }

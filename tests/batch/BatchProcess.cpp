@@ -45,7 +45,8 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('='));
         bool replaced = false;
-        for (const std::string& c : changes) replaced = replaced || c.substr(0, c.find('=')) == name;
+        for (const std::string& c : changes)
+            replaced = replaced || c.substr(0, c.find('=')) == name;
         if (!replaced) env.push_back(entry);
     }
     env.insert(env.end(), changes.begin(), changes.end());
