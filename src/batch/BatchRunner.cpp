@@ -97,6 +97,18 @@ files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, 
     return loaded;
 }
 
+// A profile describes one colour model; kept on an output of another (the RGB pixels read from
+// a CMYK JPEG, a grey picture written in colour) it would make viewers show wrong colours.
+void dropMismatchedProfile(Encoding& e, OutputFormat output) {
+    std::vector<std::uint8_t>& icc = e.extras.metadata.icc;
+    if (icc.size() < 20) return;
+    const std::string space(icc.begin() + 16, icc.begin() + 20);
+    const bool grey = output == OutputFormat::Png ? e.extras.grey
+                                                  : output == OutputFormat::Jpg &&
+                                                        e.sampling == files::ChromaSampling::Grey;
+    if (space != (grey ? "GRAY" : "RGB ")) icc.clear();
+}
+
 }  // namespace
 
 PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
@@ -117,6 +129,7 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
     Encoding encoding;
     files::LoadResult loaded = readInput(job, settings, encoding);
     if (!loaded.ok()) return failed(notRead(loaded.error));
+    dropMismatchedProfile(encoding, job.format);
     PixelSurface& picture = loaded.picture;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
         return failed(frameCheckText(failure->check, picture.width(), picture.height(),
