@@ -5,6 +5,7 @@
 #include <functional>
 #include <string_view>
 
+#include "batch/Messages.h"
 #include "engine/FrameParams.h"
 
 namespace rimvista::batch {
@@ -86,7 +87,9 @@ const std::vector<OptionRule>& optionTable() {
         {"format", 0, true,
          [](BatchOptions& o, const std::string& v) {
              o.format = formatFromName(v);
-             return o.format ? std::string() : std::string("--format must be jpg, png or bmp");
+             return o.format ? std::string()
+                             : say("--format must be jpg, png or bmp",
+                                   "--format は jpg、png、bmp のどれかです");
          }},
         {"quality", 0, true,
          [](BatchOptions& o, const std::string& v) {
@@ -219,7 +222,9 @@ std::string checkCombination(const BatchOptions& o) {
                                   : std::string("--make-sample takes no pictures to frame");
     }
     if (o.sampleSize) return "--sample-size belongs to --make-sample";
-    if (o.frameTexts.empty() && !o.registration) return "give --frame or --registration";
+    if (o.frameTexts.empty() && !o.registration)
+        return say("give --frame or --registration",
+                   "--frame か --registration を指定してください");
     if (!o.frameTexts.empty() && o.registration)
         return "--frame and --registration cannot be combined";
     if (o.frameTexts.size() > static_cast<std::size_t>(FrameHistory::kMaxApplications))
@@ -227,8 +232,11 @@ std::string checkCombination(const BatchOptions& o) {
     if (o.nest && o.frameTexts.size() != 1) return "--nest needs exactly one --frame";
     if (o.settingsFile && !o.registration)
         return "--settings belongs to --registration or --list-registrations";
-    if (o.overwrite && o.skipExisting) return "--overwrite and --skip-existing cannot be combined";
-    if (o.pictures.empty() && !o.filesFrom) return "no pictures given";
+    if (o.overwrite && o.skipExisting)
+        return say("--overwrite and --skip-existing cannot be combined",
+                   "--overwrite と --skip-existing は一緒に使えません");
+    if (o.pictures.empty() && !o.filesFrom)
+        return say("no pictures given", "画像が指定されていません");
     return {};
 }
 
@@ -267,7 +275,8 @@ ParsedArguments parseArguments(int argc, const char* const* argv) {
             rule = findShort(arg[1]);
             if (arg.size() > 2) inlineValue = arg.substr(2);
         }
-        if (!rule) return {result.options, "unknown option " + arg};
+        if (!rule)
+            return {result.options, say("unknown option ", "知らないオプションです: ") + arg};
         if (!rule->takesValue && inlineValue)
             return {result.options, "--" + std::string(rule->longName) + " takes no value"};
         std::string value;
@@ -278,7 +287,8 @@ ParsedArguments parseArguments(int argc, const char* const* argv) {
             else if (i + 1 < argc)
                 value = argv[++i];
             else
-                return {result.options, "--" + std::string(rule->longName) + " needs a value"};
+                return {result.options, "--" + std::string(rule->longName) +
+                                            say(" needs a value", " には値が要ります")};
         }
         if (std::string error = rule->set(result.options, value); !error.empty())
             return {result.options, error};

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "batch/Messages.h"
 #include "batch/OutputPlan.h"
 
 namespace rimvista::batch {
@@ -68,7 +69,9 @@ std::variant<std::vector<InputName>, std::string> gatherInputs(const BatchOption
         std::istream* in = &standardInput;
         if (*o.filesFrom != "-") {
             file.open(*o.filesFrom);
-            if (!file) return "cannot read the list of pictures " + *o.filesFrom;
+            if (!file)
+                return say("cannot read the list of pictures ", "画像の一覧を読めません: ") +
+                       *o.filesFrom;
             in = &file;
         }
         for (std::string line; std::getline(*in, line);) {

@@ -43,8 +43,10 @@ std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std:
     if (!o.output) return OutputTarget{};
     const std::string& out = *o.output;
     const auto several = [&](const std::string& what) {
-        return what + " takes one picture; " + std::to_string(count) +
-               " were given (end the name with / for a folder)";
+        return say(what + " takes one picture; " + std::to_string(count) +
+                       " were given (end the name with / for a folder)",
+                   what + " には画像を 1 つしか書けません。" + std::to_string(count) +
+                       " 個あります (フォルダーなら名前を / で終えてください)");
     };
     if (out == "-") {
         if (count > 1) return several("-o - (standard output)");
@@ -55,8 +57,11 @@ std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std:
         return OutputTarget{OutputTarget::Kind::Folder, fs::path(out)};
     const auto named = formatOfName(out);
     if (!named)
-        return "cannot tell the output format of " + out +
-               ": name it .jpg, .png or .bmp, or end it with / for a folder";
+        return say("cannot tell the output format of " + out +
+                       ": name it .jpg, .png or .bmp, or end it with / for a folder",
+                   out +
+                       " の形式がわかりません。.jpg、.png、.bmp で終えるか、フォルダーなら / で"
+                       "終えてください");
     if (o.format && *o.format != *named)
         return "the output name " + out + " does not fit --format " +
                extensionFor(*o.format).substr(1);
@@ -98,12 +103,16 @@ std::string findCollision(const std::vector<PictureJob>& jobs) {
         if (job.output == "-") continue;
         const std::string c = canonicalText(job.output);
         if (auto hit = inputs.find(c); hit != inputs.end())
-            return job.input + ": its output " + job.output + " is the input " + hit->second +
-                   " (give -o, or a --suffix)";
+            return job.input + say(": its output " + job.output + " is the input " + hit->second +
+                                       " (give -o, or a --suffix)",
+                                   ": 出力 " + job.output + " は入力の " + hit->second +
+                                       " です (-o か --suffix を指定してください)");
         auto [it, fresh] = outputs.emplace(c, &job);
         if (!fresh)
-            return it->second->input + " and " + job.input + " would both be written to " +
-                   job.output + " (give --suffix, another -o, or frame them in two runs)";
+            return say(it->second->input + " and " + job.input + " would both be written to " +
+                           job.output + " (give --suffix, another -o, or frame them in two runs)",
+                       it->second->input + " と " + job.input + " が同じ " + job.output +
+                           " に書かれます (--suffix か別の -o を指定するか、二回に分けてください)");
     }
     return {};
 }

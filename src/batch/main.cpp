@@ -99,13 +99,13 @@ std::string summaryLine(const RunSummary& s, std::size_t strays) {
     std::string line = std::to_string(s.succeeded) + say(" succeeded, ", " 件成功、") +
                        std::to_string(s.failed) + say(" failed", " 件失敗");
     if (s.kept > 0)
-        line += ", " + std::to_string(s.kept) +
+        line += say(", ", "、") + std::to_string(s.kept) +
                 say(" already there (kept)", " 件は既にあるので残しました");
     if (strays > 0)
-        line += ", " + std::to_string(strays) +
+        line += say(", ", "、") + std::to_string(strays) +
                 say(" skipped (not pictures)", " 件は画像でないので飛ばしました");
     if (s.skipped > 0)
-        line += ", " + std::to_string(s.skipped) +
+        line += say(", ", "、") + std::to_string(s.skipped) +
                 say(" not started (interrupted)", " 件は中断のため未処理");
     return line + "\n";
 }
