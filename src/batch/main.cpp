@@ -163,6 +163,41 @@ int makeSample(const BatchOptions& o) {
     return 0;
 }
 
+int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
+    std::filesystem::path createdFolder;
+    if (plan.target.kind == OutputTarget::Kind::Folder && !plan.jobs.empty()) {
+        if (auto error = createOutputFolder(plan.target.path, createdFolder)) {
+            std::fprintf(stderr, "rimvista-batch: %s\n", error->c_str());
+            return 1;
+        }
+    }
+
+    RunSettings settings;
+    settings.frames = std::move(frames);
+    settings.quality = o.quality;
+    settings.overwrite = o.overwrite;
+    settings.skipExisting = o.skipExisting;
+    settings.strip = o.strip;
+    settings.jobs = o.jobs.value_or(coreCount());
+    settings.memoryBudget = memoryBudget(o.memoryMegabytes);
+    settings.stop = &g_stop;
+    catchInterrupts();
+
+    const Progress::Mode mode = o.quiet                   ? Progress::Mode::Quiet
+                                : ::isatty(STDERR_FILENO) ? Progress::Mode::Bar
+                                                          : Progress::Mode::Lines;
+    Progress progress(plan.jobs.size(), mode);
+    const RunSummary summary = runBatch(plan.jobs, settings, progress);
+    // A folder made for this run and left empty by it would only puzzle.
+    if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
+
+    const std::string line = summaryLine(summary, plan.strays.size());
+    std::fputs(line.c_str(),
+               plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
+    if (summary.skipped > 0) return kInterruptedStatus;
+    return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,36 +234,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), stray.reason.c_str());
     if (o.dryRun) return dryRun(plan, o);
 
-    std::filesystem::path createdFolder;
-    if (plan.target.kind == OutputTarget::Kind::Folder && !plan.jobs.empty()) {
-        if (auto error = createOutputFolder(plan.target.path, createdFolder)) {
-            std::fprintf(stderr, "rimvista-batch: %s\n", error->c_str());
-            return 1;
-        }
-    }
-
-    RunSettings settings;
-    settings.frames = std::move(std::get<FrameSequence>(frames));
-    settings.quality = o.quality;
-    settings.overwrite = o.overwrite;
-    settings.skipExisting = o.skipExisting;
-    settings.strip = o.strip;
-    settings.jobs = o.jobs.value_or(coreCount());
-    settings.memoryBudget = memoryBudget(o.memoryMegabytes);
-    settings.stop = &g_stop;
-    catchInterrupts();
-
-    const Progress::Mode mode = o.quiet                   ? Progress::Mode::Quiet
-                                : ::isatty(STDERR_FILENO) ? Progress::Mode::Bar
-                                                          : Progress::Mode::Lines;
-    Progress progress(plan.jobs.size(), mode);
-    const RunSummary summary = runBatch(plan.jobs, settings, progress);
-    // A folder made for this run and left empty by it would only puzzle.
-    if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
-
-    const std::string line = summaryLine(summary, plan.strays.size());
-    std::fputs(line.c_str(),
-               plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
-    if (summary.skipped > 0) return kInterruptedStatus;
-    return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
+    return frameAll(o, std::move(std::get<FrameSequence>(frames)), plan);
 }
