@@ -31,14 +31,18 @@ TEST_F(BatchFolderTest, StrayNamesAreReportedAndSkippedWhileThePicturesAreWritte
     writePng("photos/misnamed.jpg", 30, 20);  // the contents decide, not the name
     writeText("photos/Thumbs.db", std::string("\xD0\xCF\x11\xE0", 4) + "not a picture");
     writeText("photos/a.xmp", "<x:xmpmeta/>");
-    const BatchRun run = batch({"-f", kFrame, "photos/a.jpg", "photos/Thumbs.db", "photos/b.png",
-                                "photos/a.xmp", "photos/sub", "photos/misnamed.jpg", "-o", "out/"});
+    writeText("photos/cut.png", head(bytes("photos/b.png"), 100));  // a picture, damaged
+    const BatchRun run =
+        batch({"-f", kFrame, "photos/a.jpg", "photos/Thumbs.db", "photos/b.png", "photos/a.xmp",
+               "photos/sub", "photos/misnamed.jpg", "photos/cut.png", "-o", "out/"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("photos/Thumbs.db: not a JPEG, PNG or BMP picture"), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("photos/a.xmp: not a JPEG"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("photos/sub: is a folder"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "3 succeeded, 0 failed, 3 skipped (not pictures)\n");
+    EXPECT_NE(run.err.find("photos/cut.png: cannot be read: damaged PNG file"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "3 succeeded, 1 failed, 3 skipped (not pictures)\n");
     EXPECT_EQ(listing("out"), (std::vector<std::string>{"a.jpg", "b.png", "misnamed.png"}));
     EXPECT_EQ(head(bytes("out/misnamed.png"), 4), kPngMagic);
 
