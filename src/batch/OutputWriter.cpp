@@ -151,6 +151,10 @@ std::optional<std::string> writeOutput(const PixelSurface& picture, const Pictur
         return cannotWrite(job, *error);
     }
     const std::string target = overwrite ? replacedFile(job.output) : job.output;
+    // A replaced file keeps its permissions.
+    struct stat existing {};
+    if (overwrite && ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::chmod(temporary.c_str(), existing.st_mode & 07777);
     const int error = overwrite ? (::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno)
                                 : moveWithoutReplacing(temporary, target);
     if (error != 0) {
