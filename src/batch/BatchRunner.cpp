@@ -133,7 +133,7 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
     PixelSurface& picture = loaded.picture;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
         return failed(frameCheckText(failure->check, picture.width(), picture.height(),
-                                     failure->entry, settings.frames.size()));
+                                     failure->entry, settings.frames.size(), job.output));
     if (!paintSequence(picture, settings.frames))
         return failed(say("the frame could not be painted", "枠を描けませんでした"));
     if (auto error = writeOutput(picture, job, encoding, settings.overwrite)) return failed(*error);

@@ -84,7 +84,7 @@ std::string fileReason(const std::string& reason) {
 }
 
 std::string frameCheckText(FrameCheck check, int width, int height, std::size_t entry,
-                           std::size_t frames) {
+                           std::size_t frames, const std::string& output) {
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     std::string text = check == FrameCheck::WidthError
                            ? say("the frame's widths do not fit this " + size + " picture",
@@ -94,7 +94,8 @@ std::string frameCheckText(FrameCheck check, int width, int height, std::size_t 
     if (frames > 1)
         text += say(" (frame " + std::to_string(entry) + " of " + std::to_string(frames) + ")",
                     " (" + std::to_string(frames) + " 枠中 " + std::to_string(entry) + " 番目)");
-    return text + say("; nothing written", "");
+    const std::string what = check == FrameCheck::WidthError ? "widths" : "positions";
+    return text + say("; " + output + " not written (smaller " + what + " would fit)", "");
 }
 
 }  // namespace rimvista::batch

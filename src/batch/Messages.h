@@ -20,8 +20,9 @@ std::string say(std::string_view english, std::string_view japanese);
 // user's language; parts it does not know stay as they are.
 std::string fileReason(const std::string& reason);
 
-// Why a frame does not fit a width x height picture; entry counts from 1 when frames > 1.
+// Why a frame does not fit a width x height picture, and that output was not written; entry
+// counts from 1 when frames > 1.
 std::string frameCheckText(FrameCheck check, int width, int height, std::size_t entry,
-                           std::size_t frames);
+                           std::size_t frames, const std::string& output);
 
 }  // namespace rimvista::batch

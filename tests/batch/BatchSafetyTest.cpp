@@ -58,7 +58,8 @@ TEST_F(BatchTest, ProgressIsABarOnATerminalAndPlainLinesOtherwise) {
     const BatchRun quiet = batch({"-q", "-f", kFrame, "a.bmp", "tiny.bmp", "-o", "q/"});
     // Failures are never silenced.
     EXPECT_EQ(quiet.err,
-              "tiny.bmp: the frame's widths do not fit this 5 x 5 picture; nothing written\n");
+              "tiny.bmp: the frame's widths do not fit this 5 x 5 picture; q/tiny.bmp not written "
+              "(smaller widths would fit)\n");
     EXPECT_EQ(quiet.out, "1 succeeded, 1 failed\n");
 
     const BatchRun bar =
