@@ -108,15 +108,15 @@ report=()
 line() { report+=("$(printf "$@")"); }
 
 convert_jpg() { "$convert" in48.jpg -raise 6x6 -quality 100 out-convert.jpg; }
-batch_jpg() { "$batch" -q --overwrite -f 6,6,6,6,0,0,0,0,0 in48.jpg -o out-batch.jpg; }
+batch_jpg() { "$batch" -q --overwrite --quality 100 -f 6,6,6,6,0,0,0,0,0 in48.jpg -o out-batch.jpg; }
 convert_bmp() { "$convert" in48.bmp -raise 6x6 out-convert.bmp; }
 batch_bmp() { "$batch" -q --overwrite -f 6,6,6,6,0,0,0,0,0 in48.bmp -o out-batch.bmp; }
 convert_folder() {
     mkdir -p out-convert
     for f in folder/*.jpg; do "$convert" "$f" -raise 6x6 -quality 100 "out-convert/${f##*/}"; done
 }
-batch_folder() { "$batch" -q --overwrite -j 2 -f 6,6,6,6,0,0,0,0,0 folder/*.jpg -o out-batch; }
-batch_300() { "$batch" -q --overwrite -f 6,6,6,6,0,0,0,0,0 in300.jpg -o out300.jpg; }
+batch_folder() { "$batch" -q --overwrite -j 2 --quality 100 -f 6,6,6,6,0,0,0,0,0 folder/*.jpg -o out-batch/; }
+batch_300() { "$batch" -q --overwrite --quality 100 -f 6,6,6,6,0,0,0,0,0 in300.jpg -o out300.jpg; }
 export convert batch
 export -f convert_jpg batch_jpg convert_bmp batch_bmp convert_folder batch_folder batch_300
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string_view>
 
+#include "batch/Messages.h"
 #include "engine/FrameParams.h"
 
 namespace rimvista::batch {
@@ -86,7 +87,9 @@ const std::vector<OptionRule>& optionTable() {
         {"format", 0, true,
          [](BatchOptions& o, const std::string& v) {
              o.format = formatFromName(v);
-             return o.format ? std::string() : std::string("--format must be bmp or jpg");
+             return o.format ? std::string()
+                             : say("--format must be jpg, png or bmp",
+                                   "--format は jpg、png、bmp のどれかです");
          }},
         {"quality", 0, true,
          [](BatchOptions& o, const std::string& v) {
@@ -107,6 +110,61 @@ const std::vector<OptionRule>& optionTable() {
              long long m = 0;
              if (!readRange(v, 1, 1LL << 40, m)) return rangeError("--memory", 1, 1LL << 40);
              o.memoryMegabytes = static_cast<std::uint64_t>(m);
+             return std::string();
+         }},
+        {"strip", 0, false,
+         [](BatchOptions& o, const std::string&) {
+             o.strip = true;
+             return std::string();
+         }},
+        {"recursive", 'R', false,
+         [](BatchOptions& o, const std::string&) {
+             o.recursive = true;
+             return std::string();
+         }},
+        {"files-from", 0, true,
+         [](BatchOptions& o, const std::string& v) {
+             if (o.filesFrom) return std::string("--files-from may be given only once");
+             if (v.empty())
+                 return std::string("--files-from needs a file name, or - for the input");
+             o.filesFrom = v;
+             return std::string();
+         }},
+        {"skip-existing", 0, false,
+         [](BatchOptions& o, const std::string&) {
+             o.skipExisting = true;
+             return std::string();
+         }},
+        {"suffix", 0, true,
+         [](BatchOptions& o, const std::string& v) {
+             if (v.find('/') != std::string::npos)
+                 return std::string("--suffix cannot hold a /: ") + v;
+             o.suffix = v;
+             return std::string();
+         }},
+        {"dry-run", 'n', false,
+         [](BatchOptions& o, const std::string&) {
+             o.dryRun = true;
+             return std::string();
+         }},
+        {"list-registrations", 0, false,
+         [](BatchOptions& o, const std::string&) {
+             o.listRegistrations = true;
+             return std::string();
+         }},
+        {"shard", 0, true,
+         [](BatchOptions& o, const std::string& v) {
+             const auto slash = v.find('/');
+             long long k = 0, n = 0;
+             if (slash == std::string::npos || !readRange(v.substr(slash + 1), 1, 1000000, n) ||
+                 !readRange(v.substr(0, slash), 1, n, k))
+                 return std::string("--shard needs K/N with 1 <= K <= N, e.g. 2/8: ") + v;
+             o.shard = std::pair<int, int>(static_cast<int>(k), static_cast<int>(n));
+             return std::string();
+         }},
+        {"version", 'V', false,
+         [](BatchOptions& o, const std::string&) {
+             o.version = true;
              return std::string();
          }},
         {"quiet", 'q', false,
@@ -153,20 +211,32 @@ const OptionRule* findShort(char name) {
 
 // Combinations that no single option can judge.
 std::string checkCombination(const BatchOptions& o) {
-    if (o.help) return {};
+    if (o.help || o.version) return {};
+    if (o.listRegistrations) {
+        return o.pictures.empty() && o.frameTexts.empty() && !o.registration && !o.filesFrom
+                   ? std::string()
+                   : std::string("--list-registrations takes no frames and no pictures");
+    }
     if (o.sampleFile) {
         return o.pictures.empty() ? std::string()
                                   : std::string("--make-sample takes no pictures to frame");
     }
     if (o.sampleSize) return "--sample-size belongs to --make-sample";
-    if (o.frameTexts.empty() && !o.registration) return "give --frame or --registration";
+    if (o.frameTexts.empty() && !o.registration)
+        return say("give --frame or --registration",
+                   "--frame か --registration を指定してください");
     if (!o.frameTexts.empty() && o.registration)
         return "--frame and --registration cannot be combined";
     if (o.frameTexts.size() > static_cast<std::size_t>(FrameHistory::kMaxApplications))
         return "at most 10 frames can be applied to one picture";
     if (o.nest && o.frameTexts.size() != 1) return "--nest needs exactly one --frame";
-    if (o.settingsFile && !o.registration) return "--settings belongs to --registration";
-    if (o.pictures.empty()) return "no pictures given";
+    if (o.settingsFile && !o.registration)
+        return "--settings belongs to --registration or --list-registrations";
+    if (o.overwrite && o.skipExisting)
+        return say("--overwrite and --skip-existing cannot be combined",
+                   "--overwrite と --skip-existing は一緒に使えません");
+    if (o.pictures.empty() && !o.filesFrom)
+        return say("no pictures given", "画像が指定されていません");
     return {};
 }
 
@@ -178,6 +248,7 @@ std::optional<OutputFormat> formatFromName(const std::string& name) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (lower == "bmp") return OutputFormat::Bmp;
     if (lower == "jpg" || lower == "jpeg") return OutputFormat::Jpg;
+    if (lower == "png") return OutputFormat::Png;
     return std::nullopt;
 }
 
@@ -204,7 +275,8 @@ ParsedArguments parseArguments(int argc, const char* const* argv) {
             rule = findShort(arg[1]);
             if (arg.size() > 2) inlineValue = arg.substr(2);
         }
-        if (!rule) return {result.options, "unknown option " + arg};
+        if (!rule)
+            return {result.options, say("unknown option ", "知らないオプションです: ") + arg};
         if (!rule->takesValue && inlineValue)
             return {result.options, "--" + std::string(rule->longName) + " takes no value"};
         std::string value;
@@ -215,7 +287,8 @@ ParsedArguments parseArguments(int argc, const char* const* argv) {
             else if (i + 1 < argc)
                 value = argv[++i];
             else
-                return {result.options, "--" + std::string(rule->longName) + " needs a value"};
+                return {result.options, "--" + std::string(rule->longName) +
+                                            say(" needs a value", " には値が要ります")};
         }
         if (std::string error = rule->set(result.options, value); !error.empty())
             return {result.options, error};
@@ -231,27 +304,46 @@ Paints bevelled frames into many pictures at once, exactly as Rimvista's window 
   -f, --frame W0,W1,W2,W3,X0,X1,Y0,Y1,KIND
                       one frame: widths top, bottom, left, right; positions left, right, top,
                       bottom; KIND 0 convex, 1 concave. Repeat for more (at most 10), applied
-                      in order
+                      in order. Numbers are read as the window reads its boxes: fractions are
+                      rounded to the nearest whole number, halves to the even one (2.5 is 2)
   -r, --registration NAME|#SLOT
                       replay a recording of the window instead
+      --list-registrations
+                      list the recordings: slot, name, number of frames
       --settings FILE settings file holding the recordings (default: the window's own)
       --nest N        with one --frame: N nested frames of alternating kind (at most 10)
-  -o, --output DIR|FILE
-                      where results go (a FILE only with one picture). Default: beside each
-                      picture, named NAME-framed.EXT
-      --format bmp|jpg
-                      output format (default: the picture's, by its extension)
-      --quality Q     JPEG quality 1..100, default 100
+  -o, --output DIR/|FILE|-
+                      DIR/ (ending in /, or an existing folder): results go there, created
+                      when missing. FILE: the one result; its extension (.jpg, .png, .bmp)
+                      decides the format. -: the one result to standard output.
+                      Default: beside each picture, named NAME-framed.EXT
+      --suffix TEXT   added to the names beside the pictures (default -framed); given, also
+                      to the names in an output folder
+      --format jpg|png|bmp
+                      output format (default: the picture's own, by its contents)
+      --quality Q     JPEG quality 1..100 (default: a JPEG's own, estimated; 92 otherwise)
+      --strip         leave out colour profile, Exif, XMP, comments and density
+  -R, --recursive     frame the pictures in folders given, and in their subfolders; under
+                      -o the folder tree is kept
+      --files-from FILE
+                      also frame the pictures named in FILE, one a line (- reads the input)
+      --shard K/N     frame only part K of N of the pictures (a stable split by name), to
+                      share one command among N machines or jobs
+  -n, --dry-run       show what would be written; write nothing
+      --overwrite     replace existing outputs
+      --skip-existing leave existing outputs as they are (a re-run finishes the rest)
   -j, --jobs N        pictures processed at once (default: the number of cores)
       --memory MB     memory for pictures in work (default: 3/4 of the available memory)
   -q, --quiet         no progress display
-      --overwrite     replace existing outputs
+  -V, --version       the version
   -h, --help          this text
       --make-sample FILE [--sample-size WxH]
                       write a sample picture (default 640x480) to try the tool on
 
-Exit status: 0 all pictures framed, 1 some failed, 2 usage error, 130 interrupted (the
-pictures in work when Ctrl-C was pressed are finished, the others are not started).
+Pictures are JPEG, PNG and BMP files, told by their contents; other names are reported and
+skipped. Exit status: 0 all pictures framed, 1 some failed or were skipped, 2 usage error, 130
+interrupted (the pictures in work when Ctrl-C was pressed are finished, the others are not
+started).
 )";
 }
 

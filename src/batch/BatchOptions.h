@@ -8,7 +8,7 @@
 
 namespace rimvista::batch {
 
-enum class OutputFormat { Bmp, Jpg };
+enum class OutputFormat { Bmp, Jpg, Png };
 
 struct BatchOptions {
     std::vector<std::string> frameTexts;  // --frame, in the order given
@@ -22,8 +22,17 @@ struct BatchOptions {
     std::optional<std::uint64_t> memoryMegabytes;
     bool quiet = false;
     bool overwrite = false;
+    bool skipExisting = false;
     bool help = false;
-    std::optional<std::string> sampleFile;  // --make-sample
+    bool version = false;
+    bool recursive = false;
+    bool dryRun = false;
+    bool listRegistrations = false;
+    bool strip = false;
+    std::optional<std::string> suffix;         // given: also used inside an output folder
+    std::optional<std::string> filesFrom;      // "-": standard input
+    std::optional<std::pair<int, int>> shard;  // K of N, K from 1
+    std::optional<std::string> sampleFile;     // --make-sample
     std::optional<std::pair<int, int>> sampleSize;
     std::vector<std::string> pictures;
 };
@@ -40,7 +49,7 @@ ParsedArguments parseArguments(int argc, const char* const* argv);
 
 std::string usageText();
 
-// "bmp", "jpg" or "jpeg" in any letter case.
+// "bmp", "jpg", "jpeg" or "png" in any letter case.
 std::optional<OutputFormat> formatFromName(const std::string& name);
 
 }  // namespace rimvista::batch

@@ -5,13 +5,20 @@
 #include <thread>
 
 #include "batch/MemoryGate.h"
+#include "batch/Messages.h"
 #include "batch/OutputWriter.h"
 #include "batch/PictureProbe.h"
+#include "files/CodecSupport.h"
+#include "files/JpegMetadata.h"
 #include "files/PictureReader.h"
+#include "files/PngFile.h"
 
 namespace rimvista::batch {
 
 namespace {
+
+// Metadata segments sit before the picture data; this much holds them in nearly every file.
+constexpr std::size_t kHeadWindow = std::size_t{1} << 20;
 
 class GateHold {
 public:
@@ -27,33 +34,110 @@ private:
     std::uint64_t m_cost;
 };
 
-std::string checkFailure(const SequenceFailure& failure, std::size_t frames) {
-    std::string text(checkMessage(failure.check));
-    if (frames > 1)
-        text += " (frame " + std::to_string(failure.entry) + " of " + std::to_string(frames) + ")";
-    return text;
+PictureOutcome failed(std::string reason) {
+    return PictureOutcome{PictureOutcome::Status::Failed, std::move(reason)};
+}
+
+std::string notRead(const std::string& reason) {
+    return say("cannot be read: ", "読み込めません: ") + fileReason(reason);
+}
+
+files::JpegFacts jpegFacts(const std::string& path) {
+    files::InputFile file;
+    if (file.open(path)) return {};
+    std::vector<std::uint8_t> head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kHeadWindow)));
+    if (file.readAt(0, head.data(), head.size())) return {};
+    files::JpegFacts facts = files::readJpegFacts(head.data(), head.size());
+    if (!facts.complete && head.size() < file.size()) {  // a large profile: read it all
+        head.resize(static_cast<std::size_t>(file.size()));
+        if (file.readAt(0, head.data(), head.size())) return facts;
+        facts = files::readJpegFacts(head.data(), head.size());
+    }
+    return facts;
+}
+
+std::optional<files::Density> bmpDensity(const std::string& path) {
+    files::InputFile file;
+    std::uint8_t field[8];
+    if (file.open(path) || file.size() < 46 || file.readAt(38, field, sizeof field))
+        return std::nullopt;
+    const auto le = [&](int at) {
+        return std::uint32_t(field[at]) | std::uint32_t(field[at + 1]) << 8 |
+               std::uint32_t(field[at + 2]) << 16 | std::uint32_t(field[at + 3]) << 24;
+    };
+    const std::uint32_t x = le(0), y = le(4);
+    if (x == 0 || y == 0 || x > 1000000 || y > 1000000) return std::nullopt;
+    return files::Density{files::Density::Unit::PerInch, x * 0.0254, y * 0.0254};
+}
+
+// Reads the picture with what its output should keep: metadata, alpha, JPEG settings.
+files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
+    e.quality = settings.quality.value_or(kDefaultQuality);
+    if (job.inputFormat == OutputFormat::Png) {
+        files::LoadResult loaded = files::readPng(job.input, &e.extras);
+        if (settings.strip) e.extras.metadata = {};
+        return loaded;
+    }
+    files::LoadResult loaded = files::loadPicture(job.input);
+    if (!loaded.ok()) return loaded;
+    if (job.inputFormat == OutputFormat::Jpg) {
+        files::JpegFacts facts = jpegFacts(job.input);
+        if (!settings.quality && facts.quality) e.quality = *facts.quality;
+        if (facts.sampling) e.sampling = *facts.sampling;
+        e.extras.grey = facts.sampling == files::ChromaSampling::Grey;
+        e.extras.metadata = std::move(facts.metadata);
+        // The reader has turned the pixels upright.
+        if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
+    } else {
+        e.extras.metadata.density = bmpDensity(job.input);
+    }
+    files::dropExifThumbnail(e.extras.metadata.exif);
+    if (settings.strip) e.extras.metadata = {};
+    return loaded;
+}
+
+// A profile describes one colour model; kept on an output of another (the RGB pixels read from
+// a CMYK JPEG, a grey picture written in colour) it would make viewers show wrong colours.
+void dropMismatchedProfile(Encoding& e, OutputFormat output) {
+    std::vector<std::uint8_t>& icc = e.extras.metadata.icc;
+    if (icc.size() < 20) return;
+    const std::string space(icc.begin() + 16, icc.begin() + 20);
+    const bool grey = output == OutputFormat::Png ? e.extras.grey
+                                                  : output == OutputFormat::Jpg &&
+                                                        e.sampling == files::ChromaSampling::Grey;
+    if (space != (grey ? "GRAY" : "RGB ")) icc.clear();
 }
 
 }  // namespace
 
-std::optional<std::string> framePicture(const PictureJob& job, const RunSettings& settings,
-                                        MemoryGate& gate) {
+PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
     // Checked first so a picture whose result could not be placed is not decoded for nothing;
     // writeOutput checks again at the moment the result is put in place.
-    if (!settings.overwrite && outputTaken(job.output))
-        return job.output + " already exists (--overwrite replaces it)";
+    if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {
+        if (settings.skipExisting) return PictureOutcome{PictureOutcome::Status::Kept, {}};
+        return failed(say(job.output + " already exists (--overwrite replaces it, "
+                                       "--skip-existing leaves it)",
+                          job.output + " は既にあります (--overwrite で置き換え、"
+                                       "--skip-existing でそのままにします)"));
+    }
 
     const std::optional<PictureHeader> header = probePicture(job.input);
     // A picture whose size cannot be told beforehand is read alone.
     GateHold hold(gate, header ? memoryCost(*header, job.format) : gate.budget());
 
-    files::LoadResult loaded = files::loadPicture(job.input);
-    if (!loaded.ok()) return loaded.error;
+    Encoding encoding;
+    files::LoadResult loaded = readInput(job, settings, encoding);
+    if (!loaded.ok()) return failed(notRead(loaded.error));
+    dropMismatchedProfile(encoding, job.format);
     PixelSurface& picture = loaded.picture;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
-        return checkFailure(*failure, settings.frames.size());
-    if (!paintSequence(picture, settings.frames)) return "the frame could not be painted";
-    return writeOutput(picture, job, settings.quality, settings.overwrite);
+        return failed(frameCheckText(failure->check, picture.width(), picture.height(),
+                                     failure->entry, settings.frames.size(), job.output));
+    if (!paintSequence(picture, settings.frames))
+        return failed(say("the frame could not be painted", "枠を描けませんでした"));
+    if (auto error = writeOutput(picture, job, encoding, settings.overwrite)) return failed(*error);
+    return {};
 }
 
 RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& settings,
@@ -61,6 +145,7 @@ RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& sett
     MemoryGate gate(settings.memoryBudget);
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> skipped{0};
+    std::atomic<std::size_t> kept{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
             if (settings.stop && settings.stop->load()) {
@@ -69,26 +154,35 @@ RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& sett
             }
             const PictureJob& job = jobs[i];
             progress.started(job.input);
-            std::optional<std::string> error;
+            PictureOutcome outcome;
             try {
-                error = framePicture(job, settings, gate);
+                outcome = framePicture(job, settings, gate);
             } catch (const std::exception& e) {
-                error = std::string("failed: ") + e.what();
+                outcome = failed(say("failed: ", "失敗しました: ") + e.what());
             }
-            if (error)
-                progress.failed(job.input, *error);
-            else
-                progress.succeeded(job.input, job.output);
+            switch (outcome.status) {
+                case PictureOutcome::Status::Written:
+                    progress.succeeded(job.input, job.output);
+                    break;
+                case PictureOutcome::Status::Kept:
+                    ++kept;
+                    progress.kept(job.input, job.output);
+                    break;
+                case PictureOutcome::Status::Failed:
+                    progress.failed(job.input, outcome.reason);
+                    break;
+            }
         }
     };
-    const std::size_t threads =
-        std::clamp<std::size_t>(static_cast<std::size_t>(settings.jobs), 1, jobs.size());
+    const std::size_t threads = std::clamp<std::size_t>(static_cast<std::size_t>(settings.jobs), 1,
+                                                        std::max<std::size_t>(1, jobs.size()));
     std::vector<std::thread> workers;
     for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
     work();
     for (std::thread& w : workers) w.join();
     progress.finish();
-    return RunSummary{progress.succeededCount(), progress.failedCount(), skipped.load()};
+    return RunSummary{progress.succeededCount(), progress.failedCount(), kept.load(),
+                      skipped.load()};
 }
 
 }  // namespace rimvista::batch

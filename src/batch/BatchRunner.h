@@ -18,8 +18,10 @@ class MemoryGate;
 
 struct RunSettings {
     FrameSequence frames;
-    int quality = 100;
+    std::optional<int> quality;  // empty: a JPEG's own, 92 for other pictures
     bool overwrite = false;
+    bool skipExisting = false;
+    bool strip = false;  // leave the metadata out
     int jobs = 1;
     std::uint64_t memoryBudget = 0;
     // Set (from a signal handler, say) to stop taking new pictures; those in work finish.
@@ -29,12 +31,20 @@ struct RunSettings {
 struct RunSummary {
     std::size_t succeeded = 0;
     std::size_t failed = 0;
+    std::size_t kept = 0;     // outputs already there, left as they were
     std::size_t skipped = 0;  // not started because of a stop request
 };
 
-// One picture: nullopt when its result was written, otherwise why not.
-std::optional<std::string> framePicture(const PictureJob& job, const RunSettings& settings,
-                                        MemoryGate& gate);
+struct PictureOutcome {
+    enum class Status { Written, Kept, Failed };
+    Status status = Status::Written;
+    std::string reason;  // Failed: why, in the user's language
+};
+
+// The quality a picture gets when --quality is not given.
+constexpr int kDefaultQuality = 92;
+
+PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate);
 
 RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& settings,
                     Progress& progress);

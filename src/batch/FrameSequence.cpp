@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "batch/Messages.h"
 #include "common/NumberText.h"
 #include "engine/FrameRenderer.h"
 
@@ -28,7 +29,8 @@ std::vector<std::string_view> splitCommas(std::string_view text) {
 std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text) {
     const std::vector<std::string_view> fields = splitCommas(text);
     if (fields.size() != kFieldCount)
-        return "a frame has 9 numbers separated by commas (W0,W1,W2,W3,X0,X1,Y0,Y1,KIND): " +
+        return say("a frame has 9 numbers separated by commas (W0,W1,W2,W3,X0,X1,Y0,Y1,KIND): ",
+                   "枠はコンマで区切った 9 個の数です (W0,W1,W2,W3,X0,X1,Y0,Y1,KIND): ") +
                std::string(text);
     std::array<std::int16_t, kFieldCount> v{};
     static constexpr std::array<const char*, kFieldCount> names = {"W0", "W1", "W2", "W3",  "X0",
@@ -36,12 +38,16 @@ std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text)
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         const auto n = num::parseInt16(fields[i]);
         if (!n)
-            return std::string(names[i]) + " is not a number from -32768 to 32767 in " +
+            return std::string(names[i]) +
+                   say(" is not a number from -32768 to 32767 in ",
+                       " が -32768 から 32767 の数ではありません: ") +
                    std::string(text);
         v[i] = *n;
     }
     if (v[8] != 0 && v[8] != 1)
-        return "KIND must be 0 (convex) or 1 (concave) in " + std::string(text);
+        return say("KIND must be 0 (convex) or 1 (concave) in ",
+                   "KIND は 0 (凸) か 1 (凹) です: ") +
+               std::string(text);
     return makeFrameParams(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
 }
 
@@ -59,6 +65,19 @@ std::optional<SequenceFailure> checkSequence(const FrameSequence& frames, int wi
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const FrameCheck check = checkExecute(frames[i], width, height, /*autoAdjust=*/true);
         if (check != FrameCheck::Ok) return SequenceFailure{i + 1, check};
+    }
+    return std::nullopt;
+}
+
+std::optional<SequenceFailure> checkWithoutPicture(const FrameSequence& frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const FrameParams& p = frames[i];
+        const auto sumOverflows = [](int a, int b) { return a + b > 32767; };
+        const bool widths = p.W[0] < 1 || p.W[1] < 1 || p.W[2] < 1 || p.W[3] < 1 ||
+                            sumOverflows(p.W[0], p.W[1]) || sumOverflows(p.W[2], p.W[3]);
+        if (widths) return SequenceFailure{i + 1, FrameCheck::WidthError};
+        if (p.X0 < 0 || p.X1 < 0 || p.Y0 < 0 || p.Y1 < 0 || autoAdjustOverflows(p))
+            return SequenceFailure{i + 1, FrameCheck::PositionError};
     }
     return std::nullopt;
 }

@@ -37,6 +37,11 @@ struct SequenceFailure {
 // positions would overflow is refused with the position message there too.
 std::optional<SequenceFailure> checkSequence(const FrameSequence& frames, int width, int height);
 
+// The first frame that every picture would refuse, whatever its size: a width below 1, two
+// widths whose sum overflows, a negative position, positions that auto-adjust cannot advance.
+// Empty when each frame may fit some picture.
+std::optional<SequenceFailure> checkWithoutPicture(const FrameSequence& frames);
+
 // Paints the frames in order with DrawFrame, the renderer behind the window's Execute.
 // False when a frame could not be painted; the picture is then partly painted and must not
 // be saved.

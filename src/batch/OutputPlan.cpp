@@ -1,8 +1,11 @@
 #include "batch/OutputPlan.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <array>
+#include <fstream>
 #include <map>
+
+#include "batch/Messages.h"
 
 namespace rimvista::batch {
 
@@ -10,17 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kBesideSuffix = "-framed";
+constexpr std::string_view kDefaultSuffix = "-framed";
 
 std::string lowerAscii(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
         return static_cast<char>(c < 0x80 ? std::tolower(c) : c);
     });
     return s;
-}
-
-std::string extensionFor(OutputFormat format) {
-    return format == OutputFormat::Bmp ? ".bmp" : ".jpg";
 }
 
 // Symbolic links resolved and "." and ".." removed, also for paths that do not exist yet.
@@ -40,45 +39,59 @@ fs::path outputName(const fs::path& input, OutputFormat format, std::string_view
     return fs::path(input.stem().string() + std::string(suffix) + ext);
 }
 
-struct Target {
-    bool isFolder = false;
-    fs::path path;  // empty: beside each picture
-};
-
-std::variant<Target, std::string> chooseTarget(const BatchOptions& o) {
-    if (!o.output) return Target{};
-    const fs::path out(*o.output);
+std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std::size_t count) {
+    if (!o.output) return OutputTarget{};
+    const std::string& out = *o.output;
+    const auto several = [&](const std::string& what) {
+        return say(what + " takes one picture; " + std::to_string(count) +
+                       " were given (end the name with / for a folder)",
+                   what + " には画像を 1 つしか書けません。" + std::to_string(count) +
+                       " 個あります (フォルダーなら名前を / で終えてください)");
+    };
+    if (out == "-") {
+        if (count > 1) return several("-o - (standard output)");
+        return OutputTarget{OutputTarget::Kind::StandardOutput, {}};
+    }
     std::error_code ec;
-    const bool exists = fs::exists(out, ec);
-    const bool isFolder = fs::is_directory(out, ec);
-    const bool namedAsFolder = o.output->back() == '/';
-    const bool looksLikeFile = !namedAsFolder && formatOfName(*o.output).has_value();
-    if (o.pictures.size() > 1 && ((exists && !isFolder) || (!exists && looksLikeFile)))
-        return "--output must be a folder when several pictures are given: " + *o.output;
-    return Target{isFolder || namedAsFolder || o.pictures.size() > 1, out};
+    if (out.back() == '/' || fs::is_directory(out, ec))
+        return OutputTarget{OutputTarget::Kind::Folder, fs::path(out)};
+    const auto named = formatOfName(out);
+    if (!named)
+        return say("cannot tell the output format of " + out +
+                       ": name it .jpg, .png or .bmp, or end it with / for a folder",
+                   out +
+                       " の形式がわかりません。.jpg、.png、.bmp で終えるか、フォルダーなら / で"
+                       "終えてください");
+    if (o.format && *o.format != *named)
+        return "the output name " + out + " does not fit --format " +
+               extensionFor(*o.format).substr(1);
+    if (count > 1) return several("the output file " + out);
+    return OutputTarget{OutputTarget::Kind::File, fs::path(out)};
 }
 
-std::variant<PictureJob, std::string> planOne(const BatchOptions& o, const Target& target,
-                                              const std::string& input) {
-    const fs::path in(input);
-    std::optional<OutputFormat> format = o.format;
-    if (!target.isFolder && !target.path.empty()) {
-        const auto named = formatOfName(target.path.string());
-        if (format && named && *format != *named)
-            return "the output name " + target.path.string() + " does not fit --format";
-        if (!format) format = named;
-    }
-    if (!format) format = formatOfName(input);
-    if (!format) return "cannot tell the output format of " + input + ": give --format";
-
+PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const InputName& name,
+                   OutputFormat inputFormat) {
+    const fs::path in(name.path);
+    OutputFormat format = o.format.value_or(inputFormat);
     fs::path out;
-    if (target.path.empty())
-        out = in.parent_path() / outputName(in, *format, kBesideSuffix);
-    else if (target.isFolder)
-        out = target.path / outputName(in, *format, {});
-    else
-        out = target.path;
-    return PictureJob{input, out.string(), *format};
+    switch (target.kind) {
+        case OutputTarget::Kind::Beside:
+            out = in.parent_path() /
+                  outputName(in, format, o.suffix.value_or(std::string(kDefaultSuffix)));
+            break;
+        case OutputTarget::Kind::Folder:
+            out = target.path / fs::path(name.relative).parent_path() /
+                  outputName(in, format, o.suffix.value_or(std::string()));
+            break;
+        case OutputTarget::Kind::File:
+            format = *formatOfName(target.path.string());
+            out = target.path;
+            break;
+        case OutputTarget::Kind::StandardOutput:
+            out = "-";
+            break;
+    }
+    return PictureJob{name.path, out.string(), format, inputFormat};
 }
 
 // No output may be an input, and no two pictures may share an output.
@@ -87,46 +100,116 @@ std::string findCollision(const std::vector<PictureJob>& jobs) {
     for (const PictureJob& job : jobs) inputs.emplace(canonicalText(job.input), job.input);
     std::map<std::string, const PictureJob*> outputs;
     for (const PictureJob& job : jobs) {
+        if (job.output == "-") continue;
         const std::string c = canonicalText(job.output);
         if (auto hit = inputs.find(c); hit != inputs.end())
-            return job.input + ": its output " + job.output + " is the input " + hit->second;
+            return job.input + say(": its output " + job.output + " is the input " + hit->second +
+                                       " (give -o, or a --suffix)",
+                                   ": 出力 " + job.output + " は入力の " + hit->second +
+                                       " です (-o か --suffix を指定してください)");
         auto [it, fresh] = outputs.emplace(c, &job);
         if (!fresh)
-            return it->second->input + " and " + job.input + " would both be written to " +
-                   job.output;
+            return say(it->second->input + " and " + job.input + " would both be written to " +
+                           job.output + " (give --suffix, another -o, or frame them in two runs)",
+                       it->second->input + " と " + job.input + " が同じ " + job.output +
+                           " に書かれます (--suffix か別の -o を指定するか、二回に分けてください)");
     }
     return {};
 }
 
 }  // namespace
 
+std::string extensionFor(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Bmp:
+            return ".bmp";
+        case OutputFormat::Png:
+            return ".png";
+        case OutputFormat::Jpg:
+            break;
+    }
+    return ".jpg";
+}
+
 std::optional<OutputFormat> formatOfName(const std::string& path) {
     const std::string ext = lowerAscii(fs::path(path).extension().string());
     if (ext == ".bmp") return OutputFormat::Bmp;
     if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe") return OutputFormat::Jpg;
+    if (ext == ".png") return OutputFormat::Png;
     return std::nullopt;
 }
 
-std::variant<std::vector<PictureJob>, std::string> planOutputs(const BatchOptions& options) {
-    auto target = chooseTarget(options);
+std::optional<OutputFormat> pictureFormat(const std::string& path, std::string& reason) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        reason = say("no such file", "ファイルがありません");
+        return std::nullopt;
+    }
+    if (fs::is_directory(status)) {
+        reason = say("is a folder (-R frames the pictures in it)",
+                     "フォルダーです (-R でその中の画像を処理します)");
+        return std::nullopt;
+    }
+    std::array<unsigned char, 8> magic{};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = say("cannot be opened", "開けません");
+        return std::nullopt;
+    }
+    in.read(reinterpret_cast<char*>(magic.data()), magic.size());
+    const auto n = in.gcount();
+    if (n >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
+        return OutputFormat::Jpg;
+    if (n >= 2 && magic[0] == 'B' && magic[1] == 'M') return OutputFormat::Bmp;
+    if (n == 8 && magic[0] == 0x89 && magic[1] == 'P' && magic[2] == 'N' && magic[3] == 'G')
+        return OutputFormat::Png;
+    reason = say("not a JPEG, PNG or BMP picture; skipped",
+                 "JPEG、PNG、BMP の画像ではありません。飛ばします");
+    return std::nullopt;
+}
+
+std::variant<Plan, std::string> planOutputs(const BatchOptions& options,
+                                            const std::vector<InputName>& names) {
+    auto target = chooseTarget(options, names.size());
     if (auto* error = std::get_if<std::string>(&target)) return *error;
-    const Target& t = std::get<Target>(target);
-
-    std::vector<PictureJob> jobs;
-    for (const std::string& input : options.pictures) {
-        auto job = planOne(options, t, input);
-        if (auto* error = std::get_if<std::string>(&job)) return *error;
-        jobs.push_back(std::get<PictureJob>(job));
+    Plan plan;
+    plan.target = std::get<OutputTarget>(target);
+    for (const InputName& name : names) {
+        std::string reason;
+        const auto format = pictureFormat(name.path, reason);
+        if (!format) {
+            if (!name.found) plan.strays.push_back(Stray{name.path, reason});
+            continue;
+        }
+        plan.jobs.push_back(planOne(options, plan.target, name, *format));
     }
-    if (std::string collision = findCollision(jobs); !collision.empty()) return collision;
+    if (std::string collision = findCollision(plan.jobs); !collision.empty()) return collision;
+    return plan;
+}
 
-    if (t.isFolder) {
-        std::error_code ec;
-        fs::create_directories(t.path, ec);
-        if (!fs::is_directory(t.path, ec))
-            return "cannot create the output folder " + t.path.string();
+std::optional<std::string> createOutputFolder(const fs::path& folder, fs::path& created) {
+    std::error_code ec;
+    created.clear();
+    fs::path missing;
+    for (fs::path p = fs::absolute(folder, ec).lexically_normal(); !p.empty() && !fs::exists(p, ec);
+         p = p.parent_path()) {
+        missing = p;
+        if (p == p.parent_path()) break;
     }
-    return jobs;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec))
+        return say("cannot create the output folder " + folder.string() + ": " + ec.message(),
+                   "出力フォルダー " + folder.string() + " を作れません: " + ec.message());
+    created = missing;
+    return std::nullopt;
+}
+
+void removeEmptyFolders(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec) || fs::is_symlink(folder, ec)) return;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) removeEmptyFolders(entry.path());
+    if (fs::is_empty(folder, ec)) fs::remove(folder, ec);
 }
 
 }  // namespace rimvista::batch

@@ -2,27 +2,64 @@
 // Where each picture's result goes, decided for all pictures before any is read, so that no
 // input is overwritten and no two pictures write the same file.
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "batch/BatchOptions.h"
+#include "batch/InputList.h"
 
 namespace rimvista::batch {
 
-struct PictureJob {
-    std::string input;   // as given on the command line
-    std::string output;  // path to write
-    OutputFormat format = OutputFormat::Jpg;
+// What -o names: nothing (beside each picture), a folder (ends in / or exists as one), one
+// file (its extension decides the format) or standard output ("-").
+struct OutputTarget {
+    enum class Kind { Beside, Folder, File, StandardOutput };
+    Kind kind = Kind::Beside;
+    std::filesystem::path path;
 };
 
-// The jobs in the order of the pictures given, or the usage error that prevents them: an
-// output that is an input (compared as canonical paths, so links and "./" do not hide it),
-// two pictures with one output, a FILE output with several pictures, an output format that
-// cannot be told. Creates the output folder when several pictures go to one that is missing.
-std::variant<std::vector<PictureJob>, std::string> planOutputs(const BatchOptions& options);
+struct PictureJob {
+    std::string input;   // as given on the command line
+    std::string output;  // path to write; "-" for standard output
+    OutputFormat format = OutputFormat::Jpg;
+    OutputFormat inputFormat = OutputFormat::Jpg;  // by the file's contents
+};
 
-// The format a file name's extension names: .bmp, .jpg, .jpeg, .jpe (any letter case).
+// A name that is not a picture this tool reads, reported and skipped.
+struct Stray {
+    std::string input;
+    std::string reason;
+};
+
+struct Plan {
+    OutputTarget target;
+    std::vector<PictureJob> jobs;
+    std::vector<Stray> strays;
+};
+
+// The format of a picture file by its first bytes; empty, with the reason, for anything else.
+std::optional<OutputFormat> pictureFormat(const std::string& path, std::string& reason);
+
+// The jobs in the order of the names, or the usage error that prevents them: an -o that
+// cannot hold what is asked of it, an output that is an input (compared as canonical paths, so
+// links and "./" do not hide it), two pictures with one output. Touches nothing.
+std::variant<Plan, std::string> planOutputs(const BatchOptions& options,
+                                            const std::vector<InputName>& names);
+
+// Creates a missing output folder; created receives the outermost folder made (empty when it
+// existed), so that a run that wrote nothing can take it away again.
+std::optional<std::string> createOutputFolder(const std::filesystem::path& folder,
+                                              std::filesystem::path& created);
+
+// Removes folder and the folders in it as long as they hold nothing.
+void removeEmptyFolders(const std::filesystem::path& folder);
+
+// The format a file name's extension names: .bmp, .jpg, .jpeg, .jpe, .png (any letter case).
 std::optional<OutputFormat> formatOfName(const std::string& path);
+
+std::string extensionFor(OutputFormat format);
 
 }  // namespace rimvista::batch

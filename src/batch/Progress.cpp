@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "batch/Messages.h"
+
 namespace rimvista::batch {
 
 namespace {
@@ -92,8 +94,8 @@ void Progress::tick() {
 void Progress::redrawLocked() {
     if (m_mode != Mode::Bar || m_finished) return;
     const std::string line =
-        barLine(m_succeeded + m_failed, m_total, m_current,
-                std::chrono::steady_clock::now() - m_start, terminalColumns(m_out));
+        barLine(done(), m_total, m_current, std::chrono::steady_clock::now() - m_start,
+                terminalColumns(m_out));
     std::fprintf(m_out, "\r%s\033[K", line.c_str());
     std::fflush(m_out);
 }
@@ -108,8 +110,16 @@ void Progress::succeeded(const std::string& name, const std::string& output) {
     std::lock_guard lock(m_mutex);
     ++m_succeeded;
     if (m_mode == Mode::Lines)
-        std::fprintf(m_out, "[%zu/%zu] %s -> %s\n", m_succeeded + m_failed, m_total, name.c_str(),
-                     output.c_str());
+        std::fprintf(m_out, "[%zu/%zu] %s -> %s\n", done(), m_total, name.c_str(), output.c_str());
+    redrawLocked();
+}
+
+void Progress::kept(const std::string& name, const std::string& output) {
+    std::lock_guard lock(m_mutex);
+    ++m_kept;
+    if (m_mode == Mode::Lines)
+        std::fprintf(m_out, "[%zu/%zu] %s -> %s (%s)\n", done(), m_total, name.c_str(),
+                     output.c_str(), say("already there, kept", "既にあるので残します").c_str());
     redrawLocked();
 }
 
@@ -118,8 +128,7 @@ void Progress::failed(const std::string& name, const std::string& reason) {
     ++m_failed;
     if (m_mode == Mode::Bar && !m_finished) std::fputs("\r\033[K", m_out);
     if (m_mode == Mode::Lines)
-        std::fprintf(m_out, "[%zu/%zu] %s: %s\n", m_succeeded + m_failed, m_total, name.c_str(),
-                     reason.c_str());
+        std::fprintf(m_out, "[%zu/%zu] %s: %s\n", done(), m_total, name.c_str(), reason.c_str());
     else
         std::fprintf(m_out, "%s: %s\n", name.c_str(), reason.c_str());
     redrawLocked();

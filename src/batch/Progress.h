@@ -25,6 +25,8 @@ public:
     void started(const std::string& name);
     void succeeded(const std::string& name, const std::string& output);
     void failed(const std::string& name, const std::string& reason);
+    // The output was there already and is left as it was (--skip-existing).
+    void kept(const std::string& name, const std::string& output);
     // Leaves the last state of the bar on its own line; call before printing anything else.
     void finish();
 
@@ -33,6 +35,7 @@ public:
 
 private:
     void redrawLocked();
+    std::size_t done() const { return m_succeeded + m_failed + m_kept; }
     void tick();
 
     const std::size_t m_total;
@@ -43,6 +46,7 @@ private:
     std::condition_variable m_wake;
     std::size_t m_succeeded = 0;
     std::size_t m_failed = 0;
+    std::size_t m_kept = 0;
     std::string m_current;
     bool m_finished = false;
     std::thread m_ticker;  // bar mode: keeps the elapsed time moving during long pictures

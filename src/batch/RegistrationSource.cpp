@@ -2,11 +2,14 @@
 
 #include <charconv>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
-#include "settings/SettingsPath.h"
-#include "settings/cInifile.h"
+#include "batch/Messages.h"
 #include "engine/FrameCommand.h"
 #include "registrations/RegistrationStore.h"
+#include "settings/SettingsPath.h"
+#include "settings/cInifile.h"
 
 namespace rimvista::batch {
 
@@ -30,11 +33,14 @@ std::variant<int, std::string> slotByName(const cInifile& ini, const std::string
         for (int slot = 1; slot <= reg::kSlotCount; ++slot)
             if (reg::readName(ini, slot) == name) slots.push_back(slot);
     }
-    if (slots.empty()) return "no registration is named " + name;
+    if (slots.empty())
+        return say("no registration is named ", "この名前の登録はありません: ") + name;
     if (slots.size() == 1) return slots.front();
     std::string list;
     for (int slot : slots) list += (list.empty() ? "#" : ", #") + std::to_string(slot);
-    return "several registrations are named " + name + " (" + list + "); choose one by its slot";
+    return say(
+        "several registrations are named " + name + " (" + list + "); choose one by its slot",
+        name + " という登録が複数あります (" + list + ")。番号で選んでください");
 }
 
 FrameParams entryFrame(const reg::EntryText& entry) {
@@ -59,17 +65,54 @@ std::string windowSettingsFile(const std::string& folder) {
     return settingsFileFor(folder, "rimvista");
 }
 
+std::optional<std::string> checkSettingsFile(const std::string& settingsFile) {
+    std::error_code ec;
+    if (!fs::is_regular_file(settingsFile, ec))
+        return say("no settings file ", "設定ファイルがありません: ") + settingsFile;
+    std::ifstream in(settingsFile, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = bytes.str();
+    bool section = false, blank = true;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos) continue;
+        blank = false;
+        if (line[first] == '[' && line.find(']', first) != std::string::npos) section = true;
+    }
+    if (text.find('\0') != std::string::npos || (!blank && !section))
+        return say(
+            settingsFile + " is not a settings file (give the rimvista.ini the window writes)",
+            settingsFile +
+                " は設定ファイルではありません (ウィンドウが書く rimvista.ini を指定してください)");
+    return std::nullopt;
+}
+
+std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
+    const std::string& settingsFile) {
+    if (auto error = checkSettingsFile(settingsFile)) return *error;
+    cInifile ini;
+    ini.FileName(settingsFile);
+    std::vector<RegistrationSummary> list;
+    for (int slot = 1; slot <= reg::kSlotCount; ++slot) {
+        const int count = reg::entryCount(ini, slot);
+        if (count > 0) list.push_back(RegistrationSummary{slot, reg::readName(ini, slot), count});
+    }
+    return list;
+}
+
 std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
                                                          const std::string& choice) {
-    std::error_code ec;
-    if (!fs::is_regular_file(settingsFile, ec)) return "no settings file " + settingsFile;
+    if (auto error = checkSettingsFile(settingsFile)) return *error;
     cInifile ini;
     ini.FileName(settingsFile);
 
     Registration r;
     if (const auto slot = slotOf(choice)) {
         if (*slot < 1 || *slot > reg::kSlotCount)
-            return "a slot is #1 to #" + std::to_string(reg::kSlotCount) + ": " + choice;
+            return say("a slot is #1 to #", "番号は #1 から #") + std::to_string(reg::kSlotCount) +
+                   say(": ", " です: ") + choice;
         r.slot = *slot;
     } else {
         auto found = slotByName(ini, choice);
@@ -80,7 +123,7 @@ std::variant<Registration, std::string> loadRegistration(const std::string& sett
     const std::string which = "registration #" + std::to_string(r.slot) + " (" + r.name + ")";
 
     const int count = reg::entryCount(ini, r.slot);
-    if (count <= 0) return which + " holds no frames";
+    if (count <= 0) return which + say(" holds no frames", " には枠がありません");
     const auto entries = reg::readRegistration(ini, r.slot);
     const std::size_t applied = std::min<std::size_t>(count, FrameHistory::kMaxApplications);
     r.truncated = static_cast<std::size_t>(count) > applied;

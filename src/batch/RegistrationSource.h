@@ -2,6 +2,7 @@
 // Replaying a recording of the window: finding the settings file the window uses, choosing a
 // registration by name or slot, and turning its entries into frames as the window's replay does.
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -29,6 +30,20 @@ struct Registration {
 // eight numbers are read as the window's boxes read what the replay puts in them. Refused, with the
 // reason: a missing file, an unknown or ambiguous name, a free slot, and an entry missing or
 // malformed among those to apply (the window would stop there and leave a half-framed picture).
+// Refused, with the reason, when the file is missing or is not a settings file at all (binary
+// bytes, or text without a single [section] line).
+std::optional<std::string> checkSettingsFile(const std::string& settingsFile);
+
+struct RegistrationSummary {
+    int slot = 0;
+    std::string name;
+    int frames = 0;  // as recorded; more than 10 are listed, but only 10 are replayed
+};
+
+// The occupied slots in order, or why the file cannot be read.
+std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
+    const std::string& settingsFile);
+
 std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
                                                          const std::string& choice);
 

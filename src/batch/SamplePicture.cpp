@@ -82,12 +82,14 @@ void drawSample(PixelSurface& picture, int threads) {
 std::optional<std::string> writeSample(const std::string& path, int width, int height, int quality,
                                        bool overwrite, int threads) {
     const std::optional<OutputFormat> format = formatOfName(path);
-    if (!format) return "a sample is written as .bmp or .jpg: " + path;
+    if (!format) return "a sample is written as .jpg, .png or .bmp: " + path;
     if (!overwrite && outputTaken(path)) return path + " already exists (--overwrite replaces it)";
     auto picture = PixelSurface::tryCreate(width, height);
     if (!picture) return "not enough memory for a sample of that size";
     drawSample(*picture, threads);
-    return writeOutput(*picture, PictureJob{path, path, *format}, quality, overwrite);
+    Encoding encoding;
+    encoding.quality = quality;
+    return writeOutput(*picture, PictureJob{path, path, *format, *format}, encoding, overwrite);
 }
 
 }  // namespace rimvista::batch

@@ -39,18 +39,40 @@ int waitFor(pid_t pid) {
     return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
 }
 
-// Spawns with stdout to outFile and stderr to errFd, in folder.
+std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const std::string& c : changes)
+            replaced = replaced || c.substr(0, c.find('=')) == name;
+        if (!replaced) env.push_back(entry);
+    }
+    env.insert(env.end(), changes.begin(), changes.end());
+    return env;
+}
+
+// Spawns with stdout to outFile and stderr to errFd, in folder; stdin from inFile when given.
 pid_t spawn(const std::string& program, const std::vector<std::string>& args,
-            const fs::path& folder, const fs::path& outFile, int errFd) {
+            const fs::path& folder, const fs::path& outFile, int errFd,
+            const std::vector<std::string>& envChanges = {}, const fs::path& inFile = {}) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!inFile.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inFile.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv = argvOf(program, args);
+    std::vector<std::string> env = environmentWith(envChanges);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
@@ -58,15 +80,19 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args,
 }  // namespace
 
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                    const fs::path& folder) {
+                    const fs::path& folder, const std::vector<std::string>& env,
+                    const std::string& input) {
     const fs::path outFile = folder / ".batch-stdout";
     const fs::path errFile = folder / ".batch-stderr";
+    const fs::path inFile = folder / ".batch-stdin";
+    std::ofstream(inFile, std::ios::binary) << input;
     BatchRun run;
     const int errFd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const pid_t pid = spawn(program, args, folder, outFile, errFd);
+    const pid_t pid = spawn(program, args, folder, outFile, errFd, env, inFile);
     ::close(errFd);
+    if (pid >= 0) run.status = waitFor(pid);
+    fs::remove(inFile);
     if (pid < 0) return run;
-    run.status = waitFor(pid);
     run.out = slurp(outFile);
     run.err = slurp(errFile);
     fs::remove(outFile);

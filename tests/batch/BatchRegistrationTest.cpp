@@ -64,6 +64,22 @@ TEST_F(BatchRegistrationTest, RegistrationsThatCannotBeReplayedStopTheRunBeforeA
         samePixels(load("out.bmp"), framedByEngine(m_input, {frame(2, 2, 2, 2, 0, 0, 0, 0, 1)})));
 }
 
+TEST_F(BatchRegistrationTest, RecordingsAreListedAndAFileThatIsNoSettingsFileIsRefused) {
+    const BatchRun list = batch({"--list-registrations", "--settings", "legacy.ini"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out, "#1\t額縁・二重\t2\n#3\tボタン風（凸）\t1\n#10\t登録名#10\t3\n");
+
+    writeText("photo.ini", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + "[x]");
+    writeText("notes.ini", "shopping list\nmilk=2\n");
+    for (const char* file : {"photo.ini", "notes.ini"}) {
+        const BatchRun run = replay("#1", file);
+        EXPECT_EQ(run.status, 2) << file;
+        EXPECT_NE(run.err.find(std::string(file) + " is not a settings file"), std::string::npos)
+            << run.err;
+        EXPECT_EQ(batch({"--list-registrations", "--settings", file}).status, 2) << file;
+    }
+}
+
 TEST_F(BatchRegistrationTest, EntriesAreReadAsTheWindowsBoxesReadThem) {
     // The replay puts each field into a box; Execute reads a text that is not a number as 0
     // and rounds fractions to even.

@@ -52,15 +52,18 @@ TEST_F(BatchTest, ProgressIsABarOnATerminalAndPlainLinesOtherwise) {
     writeBmp("b.bmp", 30, 30, 2);
     writeBmp("tiny.bmp", 5, 5, 3);
 
-    const BatchRun lines = batch({"-f", kFrame, "a.bmp", "b.bmp", "-o", "l", "-j", "1"});
+    const BatchRun lines = batch({"-f", kFrame, "a.bmp", "b.bmp", "-o", "l/", "-j", "1"});
     EXPECT_EQ(lines.err, "[1/2] a.bmp -> l/a.bmp\n[2/2] b.bmp -> l/b.bmp\n");
 
-    const BatchRun quiet = batch({"-q", "-f", kFrame, "a.bmp", "tiny.bmp", "-o", "q"});
-    EXPECT_EQ(quiet.err, "tiny.bmp: 幅の設定が不正です。\n");  // failures are never silenced
+    const BatchRun quiet = batch({"-q", "-f", kFrame, "a.bmp", "tiny.bmp", "-o", "q/"});
+    // Failures are never silenced.
+    EXPECT_EQ(quiet.err,
+              "tiny.bmp: the frame's widths do not fit this 5 x 5 picture; q/tiny.bmp not written "
+              "(smaller widths would fit)\n");
     EXPECT_EQ(quiet.out, "1 succeeded, 1 failed\n");
 
     const BatchRun bar =
-        runOnTerminal(RIMVISTA_BATCH_EXE, {"-f", kFrame, "a.bmp", "b.bmp", "-o", "t"}, m_dir);
+        runOnTerminal(RIMVISTA_BATCH_EXE, {"-f", kFrame, "a.bmp", "b.bmp", "-o", "t/"}, m_dir);
     EXPECT_EQ(bar.status, 0);
     EXPECT_NE(bar.err.find("\r["), std::string::npos);
     EXPECT_NE(bar.err.find("] 2/2"), std::string::npos) << bar.err;

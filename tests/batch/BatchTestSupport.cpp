@@ -44,8 +44,9 @@ void BatchTest::TearDown() {
     fs::remove_all(m_dir, ec);
 }
 
-BatchRun BatchTest::batch(const std::vector<std::string>& args) const {
-    return runProgram(RIMVISTA_BATCH_EXE, args, m_dir);
+BatchRun BatchTest::batch(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                          const std::string& input) const {
+    return runProgram(RIMVISTA_BATCH_EXE, args, m_dir, env, input);
 }
 
 PixelSurface BatchTest::writeBmp(const std::string& name, int width, int height,

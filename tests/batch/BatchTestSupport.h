@@ -27,7 +27,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    BatchRun batch(const std::vector<std::string>& args) const;
+    BatchRun batch(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                   const std::string& input = {}) const;
     std::filesystem::path path(const std::string& name) const { return m_dir / name; }
 
     // Writes a seeded random picture; returns the pixels as a reader will see them.

@@ -1,0 +1,40 @@
+#pragma once
+// What a picture file says about its pixels besides the pixels: colour profile, camera data,
+// comments and print density. Carried from an input file to the output written from it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rimvista::files {
+
+struct Density {
+    enum class Unit { AspectOnly, PerInch, PerCentimetre };
+    Unit unit = Unit::AspectOnly;
+    double x = 0;
+    double y = 0;
+};
+
+struct PictureMetadata {
+    std::vector<std::uint8_t> icc;
+    // The TIFF structure of an Exif block ("II*\0" or "MM\0*" first), without JPEG's
+    // "Exif\0\0" introduction.
+    std::vector<std::uint8_t> exif;
+    std::string xmp;
+    std::vector<std::string> comments;
+    std::optional<Density> density;
+
+    bool empty() const {
+        return icc.empty() && exif.empty() && xmp.empty() && comments.empty() && !density;
+    }
+};
+
+// Sets the Exif orientation to 1 (upright). For pixels that were turned upright on reading.
+void resetExifOrientation(std::vector<std::uint8_t>& exif);
+
+// Unlinks the thumbnail (the second image file directory) and cuts its bytes off where they end
+// the block, as they usually do. A thumbnail no longer shows the picture once it is framed.
+void dropExifThumbnail(std::vector<std::uint8_t>& exif);
+
+}  // namespace rimvista::files
