@@ -12,3 +12,11 @@ if(RIMVISTA_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(rimvista_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+if(RIMVISTA_FUZZ)
+  # Everything of ours carries the coverage the fuzzer steers by; only the fuzz targets
+  # themselves link libFuzzer's main().
+  target_compile_options(rimvista_warnings INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(rimvista_warnings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -124,7 +124,17 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
 
     const std::optional<PictureHeader> header = probePicture(job.input);
     // A picture whose size cannot be told beforehand is read alone.
-    GateHold hold(gate, header ? memoryCost(*header, job.format) : gate.budget());
+    const std::uint64_t cost = header ? memoryCost(*header, job.format) : gate.budget();
+    GateHold hold(gate, cost);
+    // Checked once its turn has come, when what the pictures before it took is given back: a
+    // picture the machine cannot hold is skipped before any of it is allocated.
+    if (header) {
+        const std::uint64_t available = files::availableMemory();
+        if (cost > available)
+            return std::to_string(header->width) + " × " + std::to_string(header->height) +
+                   " needs " + std::to_string(cost >> 20) + " MB, more than the " +
+                   std::to_string(available >> 20) + " MB of memory available";
+    }
 
     Encoding encoding;
     files::LoadResult loaded = readInput(job, settings, encoding);

@@ -1,19 +1,10 @@
 #include "batch/MemoryGate.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <fstream>
-#include <sstream>
-#include <string>
+
+#include "files/CodecSupport.h"
 
 namespace rimvista::batch {
-
-namespace {
-
-constexpr std::uint64_t kFallbackBudget = std::uint64_t{1} << 30;
-
-}  // namespace
 
 void MemoryGate::acquire(std::uint64_t cost) {
     std::unique_lock lock(m_mutex);
@@ -41,25 +32,9 @@ std::uint64_t MemoryGate::peak() const {
     return m_peak;
 }
 
-std::optional<std::uint64_t> availableMemory() {
-    std::ifstream meminfo("/proc/meminfo");
-    std::string line;
-    while (std::getline(meminfo, line)) {
-        if (line.rfind("MemAvailable:", 0) != 0) continue;
-        std::istringstream fields(line.substr(13));
-        std::uint64_t kilobytes = 0;
-        if (fields >> kilobytes) return kilobytes * 1024;
-    }
-    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0) return std::uint64_t(pages) * std::uint64_t(pageSize);
-    return std::nullopt;
-}
-
 std::uint64_t memoryBudget(std::optional<std::uint64_t> megabytes) {
     if (megabytes) return *megabytes << 20;
-    const auto available = availableMemory();
-    return available ? *available / 4 * 3 : kFallbackBudget;
+    return files::availableMemory() / 4 * 3;
 }
 
 }  // namespace rimvista::batch

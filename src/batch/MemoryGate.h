@@ -34,9 +34,6 @@ private:
     std::uint64_t m_serving = 0;
 };
 
-// MemAvailable from /proc/meminfo in bytes; empty where it cannot be read.
-std::optional<std::uint64_t> availableMemory();
-
 // The budget for a run: megabytes when given, otherwise three quarters of the available memory
 // (the rest is left to the system and the other programs running).
 std::uint64_t memoryBudget(std::optional<std::uint64_t> megabytes);

@@ -188,12 +188,14 @@ void convertRow(const std::uint8_t* s, Pixel* d, const BmpLayout& layout) {
 }
 
 LoadResult readRows(const InputFile& file, const BmpLayout& layout) {
-    LoadResult result = allocatePicture(layout.width, layout.height);
-    if (!result.ok()) return result;
     const std::uint64_t stride = layout.stride;
     const int chunkRows = static_cast<int>(std::clamp<std::uint64_t>(
         kChunkBytes / stride, 1, static_cast<std::uint64_t>(layout.height)));
-    auto buffer = PageBuffer::tryCreate(stride * static_cast<std::uint64_t>(chunkRows));
+    const std::uint64_t chunkBytes = stride * static_cast<std::uint64_t>(chunkRows);
+    // One row of a very wide picture can itself be gigabytes, so the chunk counts too.
+    LoadResult result = allocatePicture(layout.width, layout.height, chunkBytes);
+    if (!result.ok()) return result;
+    auto buffer = PageBuffer::tryCreate(chunkBytes);
     if (!buffer) return LoadResult::failure("メモリが足りません");
     BackgroundPrefault prefault(result.picture, layout.topDown
                                                     ? BackgroundPrefault::Order::TopDown

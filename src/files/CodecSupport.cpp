@@ -9,7 +9,9 @@
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <new>
+#include <sstream>
 #include <system_error>
 
 namespace rimvista::files {
@@ -20,15 +22,26 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kPrefaultWorthIt = std::size_t{32} << 20;
 constexpr std::size_t kPrefaultStep = std::size_t{8} << 20;
 
-std::uint64_t physicalMemory() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+std::atomic<std::uint64_t> g_availableForTests{0};  // 0: the real figure
+
+std::optional<std::uint64_t> memAvailable() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        if (line.rfind("MemAvailable:", 0) != 0) continue;
+        std::istringstream fields(line.substr(13));
+        std::uint64_t kilobytes = 0;
+        if (fields >> kilobytes) return kilobytes * 1024;
+    }
+    return std::nullopt;
 }
 
 std::string sizeText(int width, int height) {
     return std::to_string(width) + " × " + std::to_string(height);
+}
+
+std::uint64_t megabytes(std::uint64_t bytes) {
+    return (bytes + (std::uint64_t{1} << 20) - 1) >> 20;
 }
 
 }  // namespace
@@ -37,18 +50,47 @@ std::string errorText(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
-std::optional<std::string> checkPictureSize(int width, int height) {
+std::uint64_t availableMemory() {
+    if (const std::uint64_t pretended = g_availableForTests.load()) return pretended;
+    if (const auto available = memAvailable()) return *available;
+    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+void setAvailableMemoryForTests(std::optional<std::uint64_t> bytes) {
+    g_availableForTests.store(bytes ? std::max<std::uint64_t>(*bytes, 1) : 0);
+}
+
+std::optional<std::string> checkPictureSize(int width, int height, std::uint64_t alsoNeeded) {
     if (width <= 0 || height <= 0)
         return "画像の大きさが不正です (" + sizeText(width, height) + ")";
-    // A picture larger than the machine's memory would only be paged to death or killed
-    // while being filled, so it is refused before any pixel is touched.
+    // A picture larger than the memory left would only be paged to death or killed while being
+    // filled, so it is refused before any pixel is touched. Physical memory is not the measure:
+    // what other programs hold is not ours to take.
     const std::uint64_t bytes = std::uint64_t(width) * std::uint64_t(height) * 4;
-    if (bytes > physicalMemory()) return "メモリが足りません (" + sizeText(width, height) + ")";
+    const std::uint64_t available = availableMemory();
+    if (bytes > available || alsoNeeded > available - bytes)
+        return "メモリが足りません (" + sizeText(width, height) + " の画像に " +
+               std::to_string(megabytes(bytes + alsoNeeded)) + " MB 必要、空きは " +
+               std::to_string(megabytes(available)) + " MB)";
     return std::nullopt;
 }
 
-LoadResult allocatePicture(int width, int height) {
-    if (auto refused = checkPictureSize(width, height)) return LoadResult::failure(*refused);
+std::optional<std::string> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
+                                                 std::uint64_t pixelsPerByte) {
+    if (width <= 0 || height <= 0)
+        return "画像の大きさが不正です (" + sizeText(width, height) + ")";
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
+    if (fileSize >= pixels / pixelsPerByte) return std::nullopt;
+    return "ファイルが小さすぎます (" + std::to_string(fileSize) + " バイトに " +
+           sizeText(width, height) + " の画像は入りません)";
+}
+
+LoadResult allocatePicture(int width, int height, std::uint64_t alsoNeeded) {
+    if (auto refused = checkPictureSize(width, height, alsoNeeded))
+        return LoadResult::failure(*refused);
     auto surface = PixelSurface::tryCreate(width, height);
     if (!surface)
         return LoadResult::failure("メモリが足りません (" + sizeText(width, height) + ")");

@@ -16,13 +16,28 @@ namespace rimvista::files {
 
 std::string errorText(int error);
 
+// Memory this process can still take without pushing the system into swapping or the
+// out-of-memory killer: the kernel's MemAvailable; the free physical memory where that cannot
+// be read.
+std::uint64_t availableMemory();
+
+// Lets a test pretend the machine has only `bytes` available; nullopt gives the real figure back.
+void setAvailableMemoryForTests(std::optional<std::uint64_t> bytes);
+
 // nullopt when a width x height picture may be allocated, otherwise why not: a size that is
-// not positive or a picture larger than this machine's memory.
-std::optional<std::string> checkPictureSize(int width, int height);
+// not positive, or the picture and alsoNeeded bytes beside it more than the available memory.
+std::optional<std::string> checkPictureSize(int width, int height, std::uint64_t alsoNeeded = 0);
+
+// nullopt when a file of fileSize bytes can hold a width x height picture of a format that packs
+// at most pixelsPerByte pixels into one byte, otherwise the reason. Asked before anything is
+// allocated for the picture, so a small file claiming a huge size costs nothing.
+std::optional<std::string> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
+                                                 std::uint64_t pixelsPerByte);
 
 // A picture of width x height, pixels uninitialised, or the reason it cannot be had: a size
-// that is not positive, larger than this machine's memory, or an allocation that failed.
-LoadResult allocatePicture(int width, int height);
+// that is not positive, more than the available memory (with alsoNeeded bytes beside it), or
+// an allocation that failed.
+LoadResult allocatePicture(int width, int height, std::uint64_t alsoNeeded = 0);
 
 // Sets the reserved byte of every pixel to 0.
 void clearReserved(PixelSurface& surface);

@@ -11,6 +11,10 @@ namespace rimvista::files {
 
 namespace {
 
+// Huffman-coded data needs at least one bit for each 8 x 8 block, 512 pixels a byte; arithmetic
+// coding of a flat picture packs more, so eight times that is still believed.
+constexpr std::uint64_t kMostPixelsPerByte = 4096;
+
 // Stray bytes between segments: common in files from some cameras and editors, and the
 // picture decodes whole despite them.
 bool harmlessWarning(tjhandle handle) {
@@ -63,7 +67,12 @@ std::optional<LoadResult> readJpeg(const std::uint8_t* data, std::size_t size) {
     if (!readHeader(decompressor, data, size, width, height, colorspace))
         return damaged(decompressor);
     if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK) return std::nullopt;
-    LoadResult result = allocatePicture(width, height);
+    if (auto refused = checkFileHoldsPicture(width, height, size, kMostPixelsPerByte))
+        return LoadResult::failure(*refused);
+    const int orientation = exifOrientation(data, size);
+    const std::uint64_t turnedCopy =
+        orientation >= 5 ? std::uint64_t(width) * std::uint64_t(height) * 4 : 0;
+    LoadResult result = allocatePicture(width, height, turnedCopy);
     if (!result.ok()) return result;
     bool decoded = false;
     {
@@ -73,7 +82,7 @@ std::optional<LoadResult> readJpeg(const std::uint8_t* data, std::size_t size) {
     if (!decoded) return damaged(decompressor);
     // The decoder writes 0xFF into the fourth byte; loaded pictures carry 0 there.
     clearReserved(result.picture);
-    auto upright = orientUpright(std::move(result.picture), exifOrientation(data, size));
+    auto upright = orientUpright(std::move(result.picture), orientation);
     if (!upright) return LoadResult::failure("メモリが足りません (画像の回転)");
     return LoadResult::success(std::move(*upright));
 }

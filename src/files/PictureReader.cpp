@@ -13,6 +13,10 @@ namespace rimvista::files {
 namespace {
 
 LoadResult loadJpeg(const InputFile& file, const std::string& path) {
+    // The whole file is held while decoding; the picture's own claim is checked by the reader.
+    if (file.size() > availableMemory())
+        return LoadResult::failure("メモリが足りません (" +
+                                   std::to_string((file.size() >> 20) + 1) + " MB のファイル)");
     auto bytes = PageBuffer::tryCreate(file.size());
     if (!bytes) return LoadResult::failure("メモリが足りません");
     if (auto error = file.readAt(0, bytes->data(), bytes->size()))

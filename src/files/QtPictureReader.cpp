@@ -1,14 +1,25 @@
 #include "files/QtPictureReader.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QString>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
 #include "files/CodecSupport.h"
 
 namespace rimvista::files {
+
+namespace {
+
+// The most pixels a file of the formats left to Qt is believed to hold per byte: deflate at its
+// best with one bit a pixel comes to some 8000. A run-length bitmap that ends at once can claim
+// any size at all, and past this it is taken for what it is.
+constexpr std::uint64_t kMostPixelsPerByte = 65536;
+
+}  // namespace
 
 LoadResult readWithQt(const std::string& path, const char* format) {
     // Qt refuses pictures over 256 MB by default; here only the machine's memory limits size.
@@ -20,8 +31,14 @@ LoadResult readWithQt(const std::string& path, const char* format) {
     reader.setAutoTransform(true);
     const QSize announced = reader.size();
     if (announced.isValid()) {
-        if (auto tooLarge = checkPictureSize(announced.width(), announced.height()))
-            return LoadResult::failure(*tooLarge);
+        const int w = announced.width(), h = announced.height();
+        const std::uint64_t fileSize = QFileInfo(QString::fromStdString(path)).size();
+        // Qt's own image and ours exist side by side while the pixels are copied.
+        const std::uint64_t qtImage =
+            std::uint64_t(std::max(w, 0)) * std::uint64_t(std::max(h, 0)) * 4;
+        auto refused = checkFileHoldsPicture(w, h, fileSize, kMostPixelsPerByte);
+        if (!refused) refused = checkPictureSize(w, h, qtImage);
+        if (refused) return LoadResult::failure(*refused);
     }
     QImage image = reader.read();
     if (image.isNull())

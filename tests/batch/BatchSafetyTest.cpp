@@ -1,5 +1,8 @@
 // Nothing lost or clobbered, and what the user sees while it runs.
 #include "BatchTestSupport.h"
+#include "batch/BatchRunner.h"
+#include "batch/MemoryGate.h"
+#include "support/HugeClaims.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {
@@ -45,6 +48,33 @@ TEST_F(BatchTest, AFailedWriteLeavesNoTemporaryFileAndOtherPicturesAreWritten) {
         EXPECT_TRUE(fs::is_directory(path("out/a.bmp")));
         fs::remove(path("out/b.bmp"));
     }
+}
+
+TEST_F(BatchTest, PicturesTooLargeForTheirFileOrTheMemoryAreReportedAndSkipped) {
+    writeHugeClaims(m_dir);
+    writeBmp("good.bmp", 30, 30, 1);
+    const BatchRun run = batch({"-f", kFrame, "claims-65500-in-1kb.jpg", "claims-65535-in-1kb.bmp",
+                                "good.bmp", "-o", "out", "-j", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1 succeeded, 2 failed\n");
+    EXPECT_NE(run.err.find("claims-65500-in-1kb.jpg: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("claims-65535-in-1kb.bmp: "), std::string::npos) << run.err;
+    EXPECT_EQ(listing("out"), std::vector<std::string>{"good.bmp"});
+
+    // Sized by its header and refused before it is decoded, whatever the machine has.
+    const PretendedMemory pretended;
+    batch::RunSettings settings;
+    settings.frames = {frame(5, 5, 5, 5, 0, 0, 0, 0, 0)};
+    batch::MemoryGate gate(std::uint64_t{256} << 20);
+    for (const char* name : {"more-than-memory.jpg", "rows-of-40gb.bmp"}) {
+        const batch::PictureJob job{path(name).string(), path("out/x.bmp").string(),
+                                    batch::OutputFormat::Bmp};
+        const auto error = batch::framePicture(job, settings, gate);
+        ASSERT_TRUE(error) << name;
+        EXPECT_NE(error->find("MB, more than the 1024 MB of memory available"), std::string::npos)
+            << *error;
+    }
+    EXPECT_EQ(listing("out"), std::vector<std::string>{"good.bmp"});
 }
 
 TEST_F(BatchTest, ProgressIsABarOnATerminalAndPlainLinesOtherwise) {

@@ -1,10 +1,13 @@
 // Damaged, cut-off and hostile files end in a reason, never a crash or a huge allocation.
 
+#include <sys/resource.h>
+
 #include <chrono>
 
 #include "files/CodecTestFiles.h"
 #include "files/PictureReader.h"
 #include "files/PictureWriter.h"
+#include "support/HugeClaims.h"
 
 namespace rimvista::files {
 namespace {
@@ -87,6 +90,27 @@ TEST_F(DamagedFiles, AbsurdSizesFailWithoutAllocating) {
         }
     EXPECT_TRUE(fails(jpeg));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(DamagedFiles, HugeClaimsAreRefusedBeforeAnythingIsAllocated) {
+    test::writeHugeClaims(m_folder.path());
+    const test::PretendedMemory pretended;
+    const long peakBefore = peakResidentKilobytes();
+    for (const test::HugeClaim& claim : test::kHugeClaims) {
+        const auto started = std::chrono::steady_clock::now();
+        const LoadResult r = loadPicture(m_folder.file(claim.name));
+        EXPECT_TRUE(r.error.starts_with(claim.refusal)) << claim.name << ": " << r.error;
+        EXPECT_TRUE(r.picture.isNull()) << claim.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    }
+    // Only the 1 MB JPEG itself is read; no pixel memory was ever touched.
+    EXPECT_LT(peakResidentKilobytes() - peakBefore, 32 * 1024);
 }
 
 TEST_F(DamagedFiles, StrayBytesBeforeTheEndMarkerStillLoad) {

@@ -4,6 +4,7 @@
 
 #include "files/FileDialogControl.h"
 #include "files/FileWindowTest.h"
+#include "support/HugeClaims.h"
 
 namespace rimvista::test {
 namespace {
@@ -88,6 +89,26 @@ TEST_F(FileDialogsTest, AFileThatCannotBeReadKeepsPictureAndFields) {
     EXPECT_EQ(w.SaveFile, before[2]);
     EXPECT_EQ(w.Picture1->ScaleWidth(), 20);
     EXPECT_EQ(w.txtX[0]->text(), "3");
+}
+
+TEST_F(FileDialogsTest, PicturesTooLargeForTheirFileOrTheMemoryKeepThePicture) {
+    FrmMain& w = openWindow();
+    EXPECT_FALSE(
+        openThroughDialog(writeBmp(folder("in") + "/good.bmp", randomSurface(20, 10, 3))).shown);
+    const PixelSurface shown = w.Picture1->picture().clone();
+    const QString picture = w.PictureFile;
+    writeHugeClaims(folder("huge").toStdString());
+    const PretendedMemory pretended;
+    for (const HugeClaim& claim : kHugeClaims) {
+        SCOPED_TRACE(claim.name);
+        const ShownBox message = openThroughDialog(folder("huge") + "/" + claim.name);
+        ASSERT_TRUE(message.shown);
+        EXPECT_TRUE(message.text.startsWith(QStringLiteral("開けませんでした。\n") +
+                                            QString::fromUtf8(claim.refusal)))
+            << message.text.toStdString();
+        EXPECT_TRUE(samePixels(w.Picture1->picture(), shown));
+        EXPECT_EQ(w.PictureFile, picture);
+    }
 }
 
 TEST_F(FileDialogsTest, SaveDialogFollowsAJpegPicture) {

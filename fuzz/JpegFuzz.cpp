@@ -1,0 +1,26 @@
+// The JPEG reader and its Exif orientation parser on any bytes.
+#include "FuzzTarget.h"
+#include "files/ExifOrientation.h"
+#include "files/JpegReader.h"
+
+using namespace rimvista;
+
+RIMVISTA_FUZZ_TARGET(fuzzJpeg) {
+    const int orientation = files::exifOrientation(data, size);
+    FUZZ_CHECK(orientation >= 1 && orientation <= 8);
+
+    // Turning a small picture by the orientation found must keep every pixel.
+    PixelSurface stored(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            stored.row(y)[x] = Pixel{std::uint8_t(x), std::uint8_t(y), 0, 0};
+    const auto turned = files::orientUpright(std::move(stored), orientation);
+    FUZZ_CHECK(turned && turned->width() * turned->height() == 6);
+
+    const auto result = files::readJpeg(data, size);
+    if (!result) return 0;  // CMYK, left to the general reader
+    FUZZ_CHECK(result->ok() == !result->picture.isNull());
+    if (!result->ok()) return 0;
+    FUZZ_CHECK(result->picture.width() > 0 && result->picture.height() > 0);
+    return 0;
+}

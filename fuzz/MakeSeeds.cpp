@@ -1,0 +1,236 @@
+// Writes the starting corpus of every fuzz target into FOLDER/<target>/: small pictures of each
+// kind the readers know, settings files as the window and the old program write them, and
+// command lines of rimvista-batch. Nothing is taken from elsewhere.
+#include <turbojpeg.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "FuzzSeeds.h"
+#include "engine/FrameParams.h"
+#include "engine/PixelSurface.h"
+#include "files/PictureWriter.h"
+#include "registrations/RegistrationStore.h"
+
+namespace fs = std::filesystem;
+using namespace rimvista;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+fs::path g_root;
+
+void seed(const std::string& target, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(g_root / target);
+    std::ofstream out(g_root / target / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void seed(const std::string& target, const std::string& name, const std::string& text) {
+    seed(target, name, Bytes(text.begin(), text.end()));
+}
+
+Bytes readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(std::uint8_t(v));
+    b.push_back(std::uint8_t(v >> 8));
+}
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+PixelSurface noise(int w, int h, unsigned seedValue) {
+    PixelSurface s(w, h);
+    std::mt19937 rng(seedValue);
+    for (std::size_t i = 0; i < s.byteCount(); ++i) s.bits()[i] = std::uint8_t(rng());
+    return s;
+}
+
+// A bitmap file: headerSize 12 (OS/2), 40, 52 or 108; masks written after a 40-byte header
+// for bit-field files; a palette for up to 8 bits; noise for the rows.
+Bytes bmp(int w, int h, int bpp, std::uint32_t headerSize, std::uint32_t compression,
+          std::vector<std::uint32_t> masks = {}) {
+    const std::size_t stride = (std::size_t(w) * bpp + 31) / 32 * 4;
+    const std::size_t paletteEntries = bpp <= 8 ? (std::size_t{1} << bpp) : 0;
+    const std::size_t entrySize = headerSize == 12 ? 3 : 4;
+    const std::size_t maskBytes = headerSize == 40 ? masks.size() * 4 : 0;
+    const std::size_t offset = 14 + headerSize + maskBytes + paletteEntries * entrySize;
+    Bytes b{'B', 'M'};
+    put32(b, std::uint32_t(offset + stride * std::size_t(h < 0 ? -h : h)));
+    put32(b, 0);
+    put32(b, std::uint32_t(offset));
+    put32(b, headerSize);
+    if (headerSize == 12) {
+        put16(b, std::uint32_t(w)), put16(b, std::uint32_t(h)), put16(b, 1),
+            put16(b, std::uint32_t(bpp));
+    } else {
+        put32(b, std::uint32_t(w)), put32(b, std::uint32_t(h)), put16(b, 1),
+            put16(b, std::uint32_t(bpp));
+        put32(b, compression);
+        for (int i = 0; i < 5; ++i) put32(b, 0);
+        // Masks follow the 40 bytes, inside a larger header or after a plain one.
+        for (std::uint32_t m : masks) put32(b, m);
+        while (b.size() < 14 + headerSize) b.push_back(0);
+    }
+    std::mt19937 rng(std::uint32_t(w * 31 + bpp));
+    for (std::size_t i = 0; i < paletteEntries * entrySize; ++i) b.push_back(std::uint8_t(rng()));
+    for (std::size_t i = 0; i < stride * std::size_t(h < 0 ? -h : h); ++i)
+        b.push_back(std::uint8_t(rng()));
+    return b;
+}
+
+Bytes rle8(int w, int h) {
+    Bytes b = bmp(w, h, 8, 40, 1);
+    b.resize(14 + 40 + 256 * 4);
+    const Bytes runs{3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 5, 9, 0, 1};
+    b.insert(b.end(), runs.begin(), runs.end());
+    return b;
+}
+
+Bytes jpeg(int w, int h, int subsampling, int flags, int quality) {
+    const PixelSurface s = noise(w, h, std::uint32_t(w + subsampling));
+    tjhandle handle = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    tjCompress2(handle, s.bits(), w, int(s.bytesPerLine()), h, TJPF_BGRX, &out, &size, subsampling,
+                quality, flags);
+    Bytes b(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
+    return b;
+}
+
+// The file with an Exif segment holding IFD0's orientation tag, in either byte order.
+Bytes withExif(Bytes file, int orientation, bool bigEndian) {
+    Bytes tiff =
+        bigEndian ? Bytes{'M', 'M', 0, 42, 0, 0, 0, 8} : Bytes{'I', 'I', 42, 0, 8, 0, 0, 0};
+    const auto p16 = [&](std::uint32_t v) {
+        if (bigEndian)
+            tiff.insert(tiff.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+        else
+            tiff.insert(tiff.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+    };
+    p16(1), p16(0x0112), p16(3), p16(0), p16(1), p16(std::uint32_t(orientation)), p16(0);
+    tiff.insert(tiff.end(), 4, 0);
+    Bytes app1{0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    app1.insert(app1.end(), tiff.begin(), tiff.end());
+    const std::size_t length = app1.size() - 2;
+    app1[2] = std::uint8_t(length >> 8), app1[3] = std::uint8_t(length);
+    file.insert(file.begin() + 2, app1.begin(), app1.end());
+    return file;
+}
+
+void pictureSeeds(const fs::path& scratch) {
+    std::vector<std::pair<std::string, Bytes>> bmps = {
+        {"os2-8.bmp", bmp(5, 3, 8, 12, 0)},
+        {"pal1.bmp", bmp(9, 4, 1, 40, 0)},
+        {"pal4.bmp", bmp(7, 3, 4, 40, 0)},
+        {"pal8-topdown.bmp", bmp(6, -3, 8, 40, 0)},
+        {"rgb555.bmp", bmp(5, 4, 16, 40, 0)},
+        {"rgb565.bmp", bmp(5, 4, 16, 40, 3, {0xF800, 0x07E0, 0x001F})},
+        {"rgb32.bmp", bmp(4, 3, 32, 40, 0)},
+        {"argb32-v4.bmp", bmp(4, 3, 32, 108, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000})},
+        {"v3-52.bmp", bmp(3, 3, 16, 52, 3, {0x7C00, 0x03E0, 0x001F})},
+        {"rle8.bmp", rle8(8, 4)},
+    };
+    if (!files::saveBmp(noise(7, 5, 1), (scratch / "w.bmp").string()))
+        bmps.emplace_back("written24.bmp", readAll(scratch / "w.bmp"));
+    std::vector<std::pair<std::string, Bytes>> jpegs = {
+        {"gray.jpg", jpeg(9, 7, TJSAMP_GRAY, 0, 80)},
+        {"420-progressive.jpg", jpeg(17, 9, TJSAMP_420, TJFLAG_PROGRESSIVE, 75)},
+        {"422.jpg", jpeg(8, 8, TJSAMP_422, 0, 95)},
+        {"exif6-le.jpg", withExif(jpeg(6, 4, TJSAMP_444, 0, 90), 6, false)},
+        {"exif3-be.jpg", withExif(jpeg(6, 4, TJSAMP_420, 0, 90), 3, true)},
+        {"exif8-progressive.jpg",
+         withExif(jpeg(5, 9, TJSAMP_GRAY, TJFLAG_PROGRESSIVE, 60), 8, true)},
+    };
+    if (!files::saveJpeg(noise(10, 6, 2), (scratch / "w.jpg").string(), 90))
+        jpegs.emplace_back("written.jpg", readAll(scratch / "w.jpg"));
+    for (const auto& [name, bytes] : bmps) seed("bmp", name, bytes), seed("probe", name, bytes);
+    for (const auto& [name, bytes] : jpegs) seed("jpeg", name, bytes), seed("probe", name, bytes);
+}
+
+std::string entry(std::int16_t w, std::int16_t x, std::int16_t kind) {
+    return reg::formatEntry(makeFrameParams(w, w, w, w, x, x, x, x, kind));
+}
+
+void settingsSeeds(const fs::path& sourceDir) {
+    const std::string window =
+        "[Position]\nTop=600\nLeft=1200\nWidth=8115\nHeight=6090\n[Folder]\nData=/home/写真\n"
+        "Save=/tmp\n";
+    seed("settings", "window.ini", "Position\nTop\n720\n" + window);
+    seed("settings", "crlf-bom.ini",
+         "folder\nsave\n/srv/画像\n\xEF\xBB\xBF[Folder]\r\nData = /a\r\n; note\r\nSave=\r\n");
+    std::string longValue = "[ListData001]\nListName=";
+    for (int i = 0; i < 400; ++i) longValue += "名";
+    seed("settings", "long-value.ini", "ListData001\nListName\nx\n" + longValue + "\n");
+    seed("settings", "open-end.ini", "S\nk\nv\n  [ S ]\nk=1\n[T]\nk=2");
+    Bytes legacy{'P', 'o', 's', 'i', 't', 'i', 'o', 'n', '\n', 'T', 'o', 'p', '\n', '1', '\n'};
+    const Bytes sjis = readAll(sourceDir / "tests/data/legacy-sjis.ini");
+    legacy.insert(legacy.end(), sjis.begin(), sjis.end());
+    seed("settings", "legacy-sjis.ini", legacy);
+
+    std::string slots;
+    for (int s = 1; s <= 3; ++s) {
+        slots += "[" + reg::sectionName(s) + "]\nDataNum=" + std::to_string(s) +
+                 "\nListName=登録名#" + std::to_string(s) + "\n";
+        for (int j = 1; j <= s; ++j)
+            slots += reg::entryKey(j) + "=" +
+                     entry(std::int16_t(5 * j), std::int16_t(3 * j), std::int16_t(j % 2)) + "\n";
+    }
+    seed("registration", "three-slots.ini", std::string(1, '\x02') + slots);
+    seed("registration", "hand-edited.ini",
+         std::string(1, '\x00') +
+             "[ListData001]\nDataNum=2\nListName=額縁\nData01= 10 ,1e1,0x5,-3,2.5,3.5,,x,0\n"
+             "Data02=1,2,3,4,5,6,7,8,1,9\n");
+    std::string full;
+    for (int s = 1; s <= 100; ++s)
+        full +=
+            "[" + reg::sectionName(s) + "]\nDataNum=1\nListName=n\nData01=" + entry(1, 0, 0) + "\n";
+    seed("registration", "full.ini", std::string(1, '\x63') + full);
+    seed("settings", "registrations.ini", "ListData002\nDataNum\n0\n" + slots);
+}
+
+void batchSeeds() {
+    const auto args = [](std::initializer_list<std::string> list) {
+        std::string joined;
+        for (const std::string& a : list)
+            joined += (joined.empty() ? "" : std::string(1, '\0')) + a;
+        return joined;
+    };
+    seed("batch_options", "frame.args", args({"-f", "5,5,5,5,0,0,0,0,0", "a.jpg"}));
+    seed("batch_options", "nest.args",
+         args({"--frame=8,8,8,8,2,2,2,2,1", "--nest", "4", "-o", "out", "a.bmp", "b.bmp"}));
+    seed("batch_options", "two-frames.args",
+         args({"-f", "3,3,3,3,0,0,0,0,0", "-f", "-2,1.5,2.5,1e1,1,1,1,1,1", "-j2", "--quality=90",
+               "--format", "jpeg", "--memory", "512", "-q", "--overwrite", "--", "-x.jpg"}));
+    seed("batch_options", "registration.args",
+         args({"-r", "#3", "--settings", "s.ini", "pictures/a.jpg"}));
+    seed("batch_options", "sample.args",
+         args({"--make-sample", "s.jpg", "--sample-size", "64x48"}));
+    seed("batch_options", "help.args", args({"-h"}));
+}
+
+}  // namespace
+
+namespace rimvista::fuzz {
+
+void writeSeeds(const fs::path& sourceDir, const fs::path& folder) {
+    g_root = folder;
+    const fs::path scratch = g_root / "scratch";
+    fs::create_directories(scratch);
+    pictureSeeds(scratch);
+    settingsSeeds(sourceDir);
+    batchSeeds();
+    fs::remove_all(scratch);
+}
+
+}  // namespace rimvista::fuzz
