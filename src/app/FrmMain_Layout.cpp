@@ -97,14 +97,6 @@ void FrmMain::moveEvent(QMoveEvent* event) {
     rememberNormalRect();
 }
 
-void FrmMain::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    applyRestoredFrame();
-    // An X11 window manager frames the window some time after it is shown, and nothing tells
-    // the window when that happened (it need not move or resize); so look again for a while.
-    if (m_frameFixPending) watchForFrame(40);
-}
-
 void FrmMain::watchForFrame(int triesLeft) {
     QTimer::singleShot(50, this, [this, triesLeft] {
         applyRestoredFrame();

@@ -130,10 +130,16 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
     // picture the machine cannot hold is skipped before any of it is allocated.
     if (header) {
         const std::uint64_t available = files::availableMemory();
-        if (cost > available)
-            return std::to_string(header->width) + " × " + std::to_string(header->height) +
-                   " needs " + std::to_string(cost >> 20) + " MB, more than the " +
-                   std::to_string(available >> 20) + " MB of memory available";
+        if (cost > available) {
+            const std::string size =
+                std::to_string(header->width) + " × " + std::to_string(header->height);
+            const std::string need = std::to_string(cost >> 20);
+            const std::string have = std::to_string(available >> 20);
+            return failed(say(size + " needs " + need + " MB, more than the " + have +
+                                  " MB of memory available",
+                              size + " には " + need + " MB が要りますが、使えるメモリは " +
+                                  have + " MB です"));
+        }
     }
 
     Encoding encoding;

@@ -34,7 +34,7 @@ start() {
     sleep 0.1
   done
   [ -n "$win" ] || { cat "$work/program.log"; echo "FAIL: no window"; exit 1; }
-  sleep 1  # let the program settle on its final rectangle
+  sleep 2  # let the program settle on its final rectangle
 }
 
 # The framed window's rectangle in pixels: "left top width height".

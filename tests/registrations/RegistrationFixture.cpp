@@ -50,7 +50,7 @@ void ModalScript::poll() {
         // busy machine the offscreen platform may leave the owner active).
         if (!QTest::qWaitForWindowActive(list, 1000)) {
             list->activateWindow();
-            QTest::qWaitForWindowActive(list);
+            (void)QTest::qWaitForWindowActive(list);
         }
         onList(*list);
     }
