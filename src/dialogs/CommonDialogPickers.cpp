@@ -1,6 +1,7 @@
 // ShowColor and ShowFont.
 #include <QApplication>
 #include <QColorDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <limits>
@@ -45,10 +46,28 @@ private:
 
 // The font the dialog starts from. No face name is passed in: the default face stands for it,
 // resolved to a real family so the style flags find the faces they need.
+// The face of `family` nearest to bold/italic: the dialog lists a family's own faces and starts
+// on its first one when the exact face is missing (as a Japanese desktop's default family has no
+// italic), which would lose the boldness too.
+QString nearestStyle(const QString& family, bool bold, bool italic) {
+    QString best;
+    int bestScore = -1;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const bool styleBold = QFontDatabase::weight(family, style) >= QFont::Bold;
+        const bool styleItalic = QFontDatabase::italic(family, style);
+        const int score = 2 * (styleBold == bold) + (styleItalic == italic);
+        if (score > bestScore) best = style, bestScore = score;
+    }
+    return best;
+}
+
 QFont startFont(bool bold, bool italic, bool underline, bool strikeOut, std::int32_t tenths) {
-    QFont font(QFontInfo(QApplication::font()).family());
+    const QString family = QFontInfo(QApplication::font()).family();
+    QFont font(family);
     font.setBold(bold);
     font.setItalic(italic);
+    const QString style = nearestStyle(family, bold, italic);
+    if (!style.isEmpty()) font.setStyleName(style);
     font.setUnderline(underline);
     font.setStrikeOut(strikeOut);
     if (tenths > 0) font.setPointSizeF(tenths / 10.0);

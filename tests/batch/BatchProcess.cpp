@@ -39,15 +39,28 @@ int waitFor(pid_t pid) {
     return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
 }
 
+// The tool speaks the language of the locale; a test that reads its messages chooses that
+// language itself, while the suite's locale still reaches numbers and characters.
 std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
     std::vector<std::string> env;
+    std::string suiteLocale;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('='));
+        if (name == "LC_ALL" || name == "LANG" || name == "LC_MESSAGES" || name == "LANGUAGE") {
+            const std::string value = entry.substr(name.size() + 1);
+            if (!value.empty() && (name == "LC_ALL" || (name == "LANG" && suiteLocale.empty())))
+                suiteLocale = value;
+            continue;
+        }
         bool replaced = false;
         for (const std::string& c : changes)
             replaced = replaced || c.substr(0, c.find('=')) == name;
         if (!replaced) env.push_back(entry);
+    }
+    if (!suiteLocale.empty()) {
+        env.push_back("LC_CTYPE=" + suiteLocale);
+        env.push_back("LC_NUMERIC=" + suiteLocale);
     }
     env.insert(env.end(), changes.begin(), changes.end());
     return env;
