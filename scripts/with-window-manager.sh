@@ -9,4 +9,5 @@ for _ in $(seq 1 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
   sleep 0.1
 done
+sleep 2  # openbox announces itself before it has finished starting
 QT_QPA_PLATFORM=xcb "$@"

@@ -108,6 +108,8 @@ public:
     static QString AppFolder();
 
     // ---- start-up and shutdown ----
+    // True until the window manager's frame is known and the stored rectangle applied to it.
+    bool framePending() const { return m_frameFixPending; }
     void Form_Load();
     void Form_Unload();
     void cmdExit_Click();

@@ -72,7 +72,11 @@ QMargins FrmMain::frameMargins() const {
 void FrmMain::applyRestoredFrame() {
     if (!m_frameFixPending || !isVisible()) return;
     const QMargins frame = frameMargins();
-    if (frame == m_assumedFrame) return;
+    if (frame == m_assumedFrame) {
+        // A frame known from the start, as assumed: nothing will change.
+        if (!frame.isNull()) m_frameFixPending = false;
+        return;
+    }
     // The window manager has framed the window with other margins than were assumed: put the
     // frame, not the inner area, on the stored rectangle, or every session would grow it by
     // one frame and leave the title bar off the screen.

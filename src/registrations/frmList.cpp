@@ -28,7 +28,19 @@ frmList::frmList(QWidget* owner)
     setObjectName("frmList");
     setWindowTitle(QStringLiteral("登録リスト"));
     createControls(owner);
+    centreOn(owner);
     Form_Load();
+}
+
+void frmList::centreOn(QWidget* owner) {
+    if (!owner || !owner->isVisible()) return;
+    // Placed here rather than left to Qt, whose placement a window manager may override with
+    // its own: a position the program asks for is one the manager keeps. The dialog's frame is
+    // not known before it is shown; the owner's stands in for it.
+    const QRect ownerFrame = owner->frameGeometry();
+    const QSize frame = ownerFrame.size() - owner->geometry().size();
+    const QSize outer = size() + frame;
+    move(ownerFrame.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
 void frmList::createControls(QWidget* owner) {

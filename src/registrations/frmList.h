@@ -36,6 +36,7 @@ protected:
 
 private:
     void createControls(QWidget* owner);
+    void centreOn(QWidget* owner);
     // The selected row, or -1: a row that is only current (the focus frame) is not chosen.
     int ListIndex() const;
 };

@@ -18,7 +18,7 @@ wm=$!
 pid=""
 trap 'kill $pid $wm 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-sleep 1  # openbox announces itself before it has finished starting
+sleep 2  # openbox announces itself before it has finished starting
 
 settings="$work/rimvista.ini"
 failures=0
