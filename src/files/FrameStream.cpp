@@ -82,7 +82,8 @@ StreamOutcome failed(std::string why) {
 Opened<RowWriter> openWriter(const std::string& out, int width, int height,
                              const StreamOptions& options) {
     if (options.format == StreamFormat::Bmp) return openBmpRowWriter(out, width, height);
-    return openJpegRowWriter(out, width, height, options.quality);
+    return openJpegRowWriter(out, width, height, options.quality, options.sampling,
+                             options.metadata);
 }
 
 StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& painter,
@@ -155,7 +156,12 @@ std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
     const std::size_t block =
         std::size_t(std::max(width, 1)) * 4 * std::size_t(streamBlockRows(width, options));
     // Each codec holds a few rows of its own plus its file buffer; BMP writers a packed block.
-    const std::size_t codecs = std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20);
+    // The segments a JPEG carries are held once more as the encoder's output.
+    const std::size_t codecs = std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20) +
+                               (options.metadata ? options.metadata->icc.size() +
+                                                       options.metadata->exif.size() +
+                                                       options.metadata->xmp.size()
+                                                 : 0);
     return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
 }
 

@@ -18,6 +18,10 @@ enum class StreamFormat { Bmp, Jpeg };
 struct StreamOptions {
     StreamFormat format = StreamFormat::Jpeg;
     int quality = 100;   // JPEG only, clamped to 1..100
+    // JPEG only: the chroma sampling, and the segments to write (as saveJpegWith does); without
+    // metadata the file is the one saveJpeg writes.
+    ChromaSampling sampling = ChromaSampling::S444;
+    const PictureMetadata* metadata = nullptr;
     int blockRows = 0;   // 0: about kBlockBytes of pixels per block
     int ringBlocks = 4;  // blocks between the two threads
 
