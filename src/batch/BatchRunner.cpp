@@ -128,16 +128,9 @@ std::optional<PictureOutcome> beyondMemory(const PictureHeader& header, std::uin
     const std::string size = std::to_string(header.width) + " × " + std::to_string(header.height);
     const std::string need = std::to_string(cost >> 20);
     const std::string have = std::to_string(available >> 20);
-    return failed(say(size + " needs " + need + " MB, more than the " + have +
-                          " MB of memory available",
-                      size + " には " + need + " MB が要りますが、使えるメモリは " + have +
-                          " MB です"));
-}
-
-PictureOutcome frameCheckFailure(const SequenceFailure& failure, int width, int height,
-                                 const PictureJob& job, const RunSettings& settings) {
-    return failed(frameCheckText(failure.check, width, height, failure.entry,
-                                 settings.frames.size(), job.output));
+    return failed(
+        say(size + " needs " + need + " MB, more than the " + have + " MB of memory available",
+            size + " には " + need + " MB が要りますが、使えるメモリは " + have + " MB です"));
 }
 
 // Only BMP and JPEG are written by rows, and standard output takes a finished file anyway.
@@ -148,22 +141,25 @@ bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header
         const char* value = std::getenv("RIMVISTA_BATCH_WHOLE");
         return value && std::string_view(value) == "1";
     }();
-    return !wholeOnly && header && header->kind != PictureKind::Other && job.output != "-" &&
-           (job.format == OutputFormat::Bmp || job.format == OutputFormat::Jpg) &&
-           (job.inputFormat == OutputFormat::Bmp || job.inputFormat == OutputFormat::Jpg);
+    const bool input =
+        header && ((header->kind == PictureKind::Bmp && job.inputFormat == OutputFormat::Bmp) ||
+                   (header->kind == PictureKind::Jpeg && job.inputFormat == OutputFormat::Jpg));
+    return !wholeOnly && input && job.output != "-" &&
+           (job.format == OutputFormat::Bmp || job.format == OutputFormat::Jpg);
 }
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few
 // blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
-// (turned, progressive, CMYK, compressed BMP), or one whose rows failed to come or to be
-// written, so that its failure is reported in the words the whole-picture path uses.
+// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit or whose rows
+// failed to come or to be written, so that the failure is reported in the words and the order
+// of checks of the whole-picture path.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
                                             const PictureHeader& header, MemoryGate& gate) {
     Encoding encoding;
     encoding.quality = settings.quality.value_or(kDefaultQuality);
     files::StreamOptions need;
-    need.format = job.format == OutputFormat::Bmp ? files::StreamFormat::Bmp
-                                                  : files::StreamFormat::Jpeg;
+    need.format =
+        job.format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
     // The stream's blocks and codecs, and the metadata read from the file's head.
     const std::uint64_t cost = files::streamMemoryNeed(header.width, need) + kHeadWindow;
     GateHold hold(gate, cost);
@@ -171,9 +167,11 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
 
     files::Opened<files::RowReader> reader = files::openRowReader(job.input);
     if (!reader.ok()) return std::nullopt;
-    const int width = reader.stream->width(), height = reader.stream->height();
-    if (auto failure = checkSequence(settings.frames, width, height))
-        return frameCheckFailure(*failure, width, height, job, settings);
+    // Frames that do not fit are left to the whole-picture path too: a damaged file is reported
+    // as damaged before its frames are checked, and pictures too small for their frames are
+    // cheap to read whole.
+    if (checkSequence(settings.frames, reader.stream->width(), reader.stream->height()))
+        return std::nullopt;
     describeInput(job, settings, encoding);
     dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;
@@ -207,7 +205,8 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
     dropMismatchedProfile(encoding, job.format);
     PixelSurface& picture = loaded.picture;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
-        return frameCheckFailure(*failure, picture.width(), picture.height(), job, settings);
+        return failed(frameCheckText(failure->check, picture.width(), picture.height(),
+                                     failure->entry, settings.frames.size(), job.output));
     if (!paintSequence(picture, settings.frames))
         return failed(say("the frame could not be painted", "枠を描けませんでした"));
     if (auto error = writeOutput(picture, job, encoding, settings.overwrite)) return failed(*error);

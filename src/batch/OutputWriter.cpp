@@ -138,8 +138,8 @@ std::optional<std::string> saveStreamed(files::RowReader& reader,
                                         const std::string& path, OutputFormat format,
                                         const Encoding& e) {
     files::StreamOptions options;
-    options.format = format == OutputFormat::Bmp ? files::StreamFormat::Bmp
-                                                 : files::StreamFormat::Jpeg;
+    options.format =
+        format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
     options.quality = e.quality;
     options.sampling = e.sampling;
     options.metadata = &e.extras.metadata;

@@ -157,11 +157,11 @@ std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
         std::size_t(std::max(width, 1)) * 4 * std::size_t(streamBlockRows(width, options));
     // Each codec holds a few rows of its own plus its file buffer; BMP writers a packed block.
     // The segments a JPEG carries are held once more as the encoder's output.
-    const std::size_t codecs = std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20) +
-                               (options.metadata ? options.metadata->icc.size() +
-                                                       options.metadata->exif.size() +
-                                                       options.metadata->xmp.size()
-                                                 : 0);
+    const std::size_t codecs =
+        std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20) +
+        (options.metadata ? options.metadata->icc.size() + options.metadata->exif.size() +
+                                options.metadata->xmp.size()
+                          : 0);
     return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
 }
 

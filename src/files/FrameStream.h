@@ -17,7 +17,7 @@ enum class StreamFormat { Bmp, Jpeg };
 
 struct StreamOptions {
     StreamFormat format = StreamFormat::Jpeg;
-    int quality = 100;   // JPEG only, clamped to 1..100
+    int quality = 100;  // JPEG only, clamped to 1..100
     // JPEG only: the chroma sampling, and the segments to write (as saveJpegWith does); without
     // metadata the file is the one saveJpeg writes.
     ChromaSampling sampling = ChromaSampling::S444;

@@ -94,8 +94,7 @@ public:
         jpeg_set_defaults(&m_cinfo);
         jpeg_set_quality(&m_cinfo, std::clamp(quality, 1, 100), TRUE);
         m_cinfo.dct_method = JDCT_ISLOW;
-        jpeg_set_colorspace(&m_cinfo,
-                            sampling == ChromaSampling::Grey ? JCS_GRAYSCALE : JCS_YCbCr);
+        jpeg_set_colorspace(&m_cinfo, sampling == ChromaSampling::Grey ? JCS_GRAYSCALE : JCS_YCbCr);
         const auto [h, v] = lumaFactors(sampling);
         for (int c = 0; c < m_cinfo.num_components; ++c) {
             m_cinfo.comp_info[c].h_samp_factor = c == 0 ? h : 1;
