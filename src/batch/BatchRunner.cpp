@@ -150,9 +150,10 @@ bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few
 // blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
-// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit or whose rows
-// failed to come or to be written, so that the failure is reported in the words and the order
-// of checks of the whole-picture path.
+// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit, whose rows failed
+// to come or whose output could not be started, so that the failure is reported in the words
+// and the order of checks of the whole-picture path. A failure while writing rows (a full disk)
+// is reported as such: reading the picture whole would not help.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
                                             const PictureHeader& header, MemoryGate& gate) {
     Encoding encoding;
@@ -178,13 +179,11 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
     frames.reserve(settings.frames.size());
     for (const FrameParams& p : settings.frames) frames.push_back({p, frameStrength(p)});
 
-    bool streamFailed = false;
+    bool readFailed = false;
     auto error = writeOutputWith(job, settings.overwrite, [&](const std::string& path) {
-        auto saved = saveStreamed(*reader.stream, frames, path, job.format, encoding);
-        streamFailed = saved.has_value();
-        return saved;
+        return saveStreamed(*reader.stream, frames, path, job.format, encoding, readFailed);
     });
-    if (streamFailed) return std::nullopt;
+    if (readFailed) return std::nullopt;
     if (error) return failed(*error);
     return PictureOutcome{};
 }

@@ -136,7 +136,7 @@ std::optional<std::string> writeOutput(const PixelSurface& picture, const Pictur
 std::optional<std::string> saveStreamed(files::RowReader& reader,
                                         const std::vector<PaintedFrame>& frames,
                                         const std::string& path, OutputFormat format,
-                                        const Encoding& e) {
+                                        const Encoding& e, bool& readFailed) {
     files::StreamOptions options;
     options.format =
         format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
@@ -144,6 +144,7 @@ std::optional<std::string> saveStreamed(files::RowReader& reader,
     options.sampling = e.sampling;
     options.metadata = &e.extras.metadata;
     const files::StreamOutcome outcome = files::streamFramePicture(reader, path, frames, options);
+    readFailed = !outcome.written() && !outcome.writing;
     if (!outcome.written()) return outcome.error;
     if (format == OutputFormat::Bmp && e.extras.metadata.density)
         return setBmpDensity(path, *e.extras.metadata.density);

@@ -40,9 +40,10 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
 
 // The file save would write for the whole picture, made a block of rows at a time from reader
 // through the frames (already checked against its size): for BMP and JPEG outputs only.
+// readFailed is set when the failure was the input's rather than the output's.
 std::optional<std::string> saveStreamed(files::RowReader& reader,
                                         const std::vector<PaintedFrame>& frames,
                                         const std::string& path, OutputFormat format,
-                                        const Encoding& encoding);
+                                        const Encoding& encoding, bool& readFailed);
 
 }  // namespace rimvista::batch

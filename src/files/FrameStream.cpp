@@ -75,8 +75,8 @@ private:
     std::optional<std::string> m_error;
 };
 
-StreamOutcome failed(std::string why) {
-    return {StreamOutcome::Status::Failed, std::move(why)};
+StreamOutcome failed(std::string why, bool writing = false) {
+    return {StreamOutcome::Status::Failed, std::move(why), writing};
 }
 
 Opened<RowWriter> openWriter(const std::string& out, int width, int height,
@@ -125,22 +125,23 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
         // No second thread to be had: the same work, one block after the other.
         for (int i = 0; i < plan.count(); ++i) {
             if (auto error = produce(i)) return failed(*error);
-            if (auto error = consume(i)) return failed(*error);
+            if (auto error = consume(i)) return failed(*error, true);
         }
-        if (auto error = writer.commit()) return failed(*error);
+        if (auto error = writer.commit()) return failed(*error, true);
         return {StreamOutcome::Status::Written, {}};
     }
 
     std::optional<std::string> error;
+    bool writing = false;
     for (int i = 0; i < plan.count() && !error; ++i) {
         error = ring.awaitFilled(i);
-        if (!error) error = consume(i);
+        if (!error) writing = (error = consume(i)).has_value();
         ring.consumed();
     }
     ring.cancel();
     producer.join();
-    if (!error) error = writer.commit();
-    if (error) return failed(*error);
+    if (!error) writing = (error = writer.commit()).has_value();
+    if (error) return failed(*error, writing);
     return {StreamOutcome::Status::Written, {}};
 }
 

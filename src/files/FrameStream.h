@@ -32,6 +32,9 @@ struct StreamOutcome {
     enum class Status { Written, CannotStream, Failed };
     Status status = Status::Failed;
     std::string error;  // why it cannot stream or failed; empty when written
+    // Failed while writing rows into the output or completing it; a file that cannot be created
+    // at all (no room for a temporary file, a size the format cannot hold) does not count.
+    bool writing = false;
 
     bool written() const { return status == Status::Written; }
 };
