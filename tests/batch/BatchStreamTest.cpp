@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "BatchTestSupport.h"
+#include "batch/BatchRunner.h"
+#include "batch/MemoryGate.h"
 #include "files/JpegMetadata.h"
 #include "support/TestPictures.h"
 
@@ -126,6 +128,30 @@ TEST_F(BatchStreamTest, StreamedOutputsAndMessagesEqualTheWholePicturePath) {
         }
     }
     EXPECT_EQ(bytes("cut.jpg"), whole.substr(0, whole.size() * 2 / 3));
+}
+
+// So that -j keeps many streaming pictures in work, the gate is asked for a few blocks of rows,
+// not for the picture; what is read whole still asks for the whole picture.
+TEST_F(BatchStreamTest, TheMemoryGateCountsWhatEachPathHolds) {
+    writeBmp("big.bmp", 3000, 2000, 9);
+    const std::uint64_t pixels = std::uint64_t{3000} * 2000 * 4;
+    batch::RunSettings settings;
+    settings.frames = {frame(5, 5, 5, 5, 0, 0, 0, 0, 0)};
+    for (const auto& [output, format, streams] :
+         {std::tuple{"o.jpg", batch::OutputFormat::Jpg, true},
+          {"o.bmp", batch::OutputFormat::Bmp, true},
+          {"o.png", batch::OutputFormat::Png, false}}) {
+        batch::MemoryGate gate(std::uint64_t{1} << 30);
+        const batch::PictureJob job{path("big.bmp").string(), path(output).string(), format,
+                                    batch::OutputFormat::Bmp};
+        EXPECT_EQ(batch::framePicture(job, settings, gate).status,
+                  batch::PictureOutcome::Status::Written)
+            << output;
+        if (streams)
+            EXPECT_LT(gate.peak(), pixels / 2) << output;
+        else
+            EXPECT_GE(gate.peak(), pixels) << output;
+    }
 }
 
 }  // namespace
