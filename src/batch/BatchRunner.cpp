@@ -1,7 +1,9 @@
 #include "batch/BatchRunner.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <string_view>
 #include <thread>
 
 #include "batch/MemoryGate.h"
@@ -9,6 +11,7 @@
 #include "batch/OutputWriter.h"
 #include "batch/PictureProbe.h"
 #include "files/CodecSupport.h"
+#include "files/FrameStream.h"
 #include "files/JpegMetadata.h"
 #include "files/PictureReader.h"
 #include "files/PngFile.h"
@@ -71,16 +74,8 @@ std::optional<files::Density> bmpDensity(const std::string& path) {
     return files::Density{files::Density::Unit::PerInch, x * 0.0254, y * 0.0254};
 }
 
-// Reads the picture with what its output should keep: metadata, alpha, JPEG settings.
-files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
-    e.quality = settings.quality.value_or(kDefaultQuality);
-    if (job.inputFormat == OutputFormat::Png) {
-        files::LoadResult loaded = files::readPng(job.input, &e.extras);
-        if (settings.strip) e.extras.metadata = {};
-        return loaded;
-    }
-    files::LoadResult loaded = files::loadPicture(job.input);
-    if (!loaded.ok()) return loaded;
+// What a BMP or JPEG input's output should keep besides its pixels: metadata, JPEG settings.
+void describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
     if (job.inputFormat == OutputFormat::Jpg) {
         files::JpegFacts facts = jpegFacts(job.input);
         if (!settings.quality && facts.quality) e.quality = *facts.quality;
@@ -94,6 +89,19 @@ files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, 
     }
     files::dropExifThumbnail(e.extras.metadata.exif);
     if (settings.strip) e.extras.metadata = {};
+}
+
+// Reads the picture with what its output should keep: metadata, alpha, JPEG settings.
+files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
+    e.quality = settings.quality.value_or(kDefaultQuality);
+    if (job.inputFormat == OutputFormat::Png) {
+        files::LoadResult loaded = files::readPng(job.input, &e.extras);
+        if (settings.strip) e.extras.metadata = {};
+        return loaded;
+    }
+    files::LoadResult loaded = files::loadPicture(job.input);
+    if (!loaded.ok()) return loaded;
+    describeInput(job, settings, e);
     return loaded;
 }
 
@@ -111,35 +119,83 @@ void dropMismatchedProfile(Encoding& e, OutputFormat output) {
 
 }  // namespace
 
-PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
-    // Checked first so a picture whose result could not be placed is not decoded for nothing;
-    // writeOutput checks again at the moment the result is put in place.
-    if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {
-        if (settings.skipExisting) return PictureOutcome{PictureOutcome::Status::Kept, {}};
-        return failed(say(job.output + " already exists (--overwrite replaces it, "
-                                       "--skip-existing leaves it)",
-                          job.output + " は既にあります (--overwrite で置き換え、"
-                                       "--skip-existing でそのままにします)"));
-    }
+namespace {
 
-    const std::optional<PictureHeader> header = probePicture(job.input);
+// A picture the machine cannot hold is skipped before any of it is allocated.
+std::optional<PictureOutcome> beyondMemory(const PictureHeader& header, std::uint64_t cost) {
+    const std::uint64_t available = files::availableMemory();
+    if (cost <= available) return std::nullopt;
+    const std::string size = std::to_string(header.width) + " × " + std::to_string(header.height);
+    const std::string need = std::to_string(cost >> 20);
+    const std::string have = std::to_string(available >> 20);
+    return failed(
+        say(size + " needs " + need + " MB, more than the " + have + " MB of memory available",
+            size + " には " + need + " MB が要りますが、使えるメモリは " + have + " MB です"));
+}
+
+// Only BMP and JPEG are written by rows, and standard output takes a finished file anyway.
+// RIMVISTA_BATCH_WHOLE=1 in the environment sends every picture through the whole-picture path,
+// so tests and benchmarks can compare the two; it is deliberately not in --help.
+bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header) {
+    static const bool wholeOnly = [] {
+        const char* value = std::getenv("RIMVISTA_BATCH_WHOLE");
+        return value && std::string_view(value) == "1";
+    }();
+    const bool input =
+        header && ((header->kind == PictureKind::Bmp && job.inputFormat == OutputFormat::Bmp) ||
+                   (header->kind == PictureKind::Jpeg && job.inputFormat == OutputFormat::Jpg));
+    return !wholeOnly && input && job.output != "-" &&
+           (job.format == OutputFormat::Bmp || job.format == OutputFormat::Jpg);
+}
+
+// The picture read, framed and written a block of rows at a time, in the memory of a few
+// blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
+// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit, whose rows failed
+// to come or whose output could not be started, so that the failure is reported in the words
+// and the order of checks of the whole-picture path. A failure while writing rows (a full disk)
+// is reported as such: reading the picture whole would not help.
+std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
+                                            const PictureHeader& header, MemoryGate& gate) {
+    Encoding encoding;
+    encoding.quality = settings.quality.value_or(kDefaultQuality);
+    files::StreamOptions need;
+    need.format =
+        job.format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
+    // The stream's blocks and codecs, and the metadata read from the file's head.
+    const std::uint64_t cost = files::streamMemoryNeed(header.width, need) + kHeadWindow;
+    GateHold hold(gate, cost);
+    if (auto refusal = beyondMemory(header, cost)) return refusal;
+
+    files::Opened<files::RowReader> reader = files::openRowReader(job.input);
+    if (!reader.ok()) return std::nullopt;
+    // Frames that do not fit are left to the whole-picture path too: a damaged file is reported
+    // as damaged before its frames are checked, and pictures too small for their frames are
+    // cheap to read whole.
+    if (checkSequence(settings.frames, reader.stream->width(), reader.stream->height()))
+        return std::nullopt;
+    describeInput(job, settings, encoding);
+    dropMismatchedProfile(encoding, job.format);
+    std::vector<PaintedFrame> frames;
+    frames.reserve(settings.frames.size());
+    for (const FrameParams& p : settings.frames) frames.push_back({p, frameStrength(p)});
+
+    bool readFailed = false;
+    auto error = writeOutputWith(job, settings.overwrite, [&](const std::string& path) {
+        return saveStreamed(*reader.stream, frames, path, job.format, encoding, readFailed);
+    });
+    if (readFailed) return std::nullopt;
+    if (error) return failed(*error);
+    return PictureOutcome{};
+}
+
+PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
+                            const std::optional<PictureHeader>& header, MemoryGate& gate) {
     // A picture whose size cannot be told beforehand is read alone.
     const std::uint64_t cost = header ? memoryCost(*header, job.format) : gate.budget();
     GateHold hold(gate, cost);
-    // Checked once its turn has come, when what the pictures before it took is given back: a
-    // picture the machine cannot hold is skipped before any of it is allocated.
+    // Checked once its turn has come, when what the pictures before it took is given back.
     if (header) {
-        const std::uint64_t available = files::availableMemory();
-        if (cost > available) {
-            const std::string size =
-                std::to_string(header->width) + " × " + std::to_string(header->height);
-            const std::string need = std::to_string(cost >> 20);
-            const std::string have = std::to_string(available >> 20);
-            return failed(say(size + " needs " + need + " MB, more than the " + have +
-                                  " MB of memory available",
-                              size + " には " + need + " MB が要りますが、使えるメモリは " +
-                                  have + " MB です"));
-        }
+        if (auto refusal = beyondMemory(*header, cost)) return *refusal;
     }
 
     Encoding encoding;
@@ -154,6 +210,26 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
         return failed(say("the frame could not be painted", "枠を描けませんでした"));
     if (auto error = writeOutput(picture, job, encoding, settings.overwrite)) return failed(*error);
     return {};
+}
+
+}  // namespace
+
+PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
+    // Checked first so a picture whose result could not be placed is not decoded for nothing;
+    // writeOutput checks again at the moment the result is put in place.
+    if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {
+        if (settings.skipExisting) return PictureOutcome{PictureOutcome::Status::Kept, {}};
+        return failed(say(job.output + " already exists (--overwrite replaces it, "
+                                       "--skip-existing leaves it)",
+                          job.output + " は既にあります (--overwrite で置き換え、"
+                                       "--skip-existing でそのままにします)"));
+    }
+
+    const std::optional<PictureHeader> header = probePicture(job.input);
+    if (mayStream(job, header)) {
+        if (auto outcome = streamPicture(job, settings, *header, gate)) return *outcome;
+    }
+    return wholePicture(job, settings, header, gate);
 }
 
 RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& settings,

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "batch/Messages.h"
+#include "files/FrameStream.h"
 #include "files/PictureWriter.h"
 
 namespace rimvista::batch {
@@ -127,12 +128,37 @@ bool outputTaken(const std::string& path) {
 
 std::optional<std::string> writeOutput(const PixelSurface& picture, const PictureJob& job,
                                        const Encoding& encoding, bool overwrite) {
+    return writeOutputWith(job, overwrite, [&](const std::string& path) {
+        return save(picture, path, job.format, encoding);
+    });
+}
+
+std::optional<std::string> saveStreamed(files::RowReader& reader,
+                                        const std::vector<PaintedFrame>& frames,
+                                        const std::string& path, OutputFormat format,
+                                        const Encoding& e, bool& readFailed) {
+    files::StreamOptions options;
+    options.format =
+        format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
+    options.quality = e.quality;
+    options.sampling = e.sampling;
+    options.metadata = &e.extras.metadata;
+    const files::StreamOutcome outcome = files::streamFramePicture(reader, path, frames, options);
+    readFailed = !outcome.written() && !outcome.writing;
+    if (!outcome.written()) return outcome.error;
+    if (format == OutputFormat::Bmp && e.extras.metadata.density)
+        return setBmpDensity(path, *e.extras.metadata.density);
+    return std::nullopt;
+}
+
+std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite,
+                                           const Saver& save) {
     if (job.output == "-") {
         std::error_code ec;
         const fs::path folder = fs::temp_directory_path(ec);
         const std::string temporary = temporaryName((ec ? fs::path(".") : folder) /
                                                     ("rimvista-batch" + extensionFor(job.format)));
-        if (auto error = save(picture, temporary, job.format, encoding)) {
+        if (auto error = save(temporary)) {
             ::unlink(temporary.c_str());
             return say("cannot write the result: ", "結果を書けません: ") + fileReason(*error);
         }
@@ -146,7 +172,7 @@ std::optional<std::string> writeOutput(const PixelSurface& picture, const Pictur
     if (!parent.empty()) fs::create_directories(parent, ec);
 
     const std::string temporary = temporaryName(job.output);
-    if (auto error = save(picture, temporary, job.format, encoding)) {
+    if (auto error = save(temporary)) {
         ::unlink(temporary.c_str());
         return cannotWrite(job, *error);
     }

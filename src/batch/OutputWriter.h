@@ -1,13 +1,17 @@
 #pragma once
 // Writing one result.
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/OutputPlan.h"
 #include "engine/PixelSurface.h"
+#include "engine/RowBandPainter.h"
 #include "files/JpegMetadata.h"
 #include "files/PngFile.h"
+#include "files/RowStream.h"
 
 namespace rimvista::batch {
 
@@ -27,5 +31,19 @@ bool outputTaken(const std::string& path);
 // this picture was in work. nullopt on success, otherwise the reason in the user's language.
 std::optional<std::string> writeOutput(const PixelSurface& picture, const PictureJob& job,
                                        const Encoding& encoding, bool overwrite);
+
+// The same with the file made by save, called with the path to write to (a temporary name);
+// save's failure is reported as a failure to write job.output.
+using Saver = std::function<std::optional<std::string>(const std::string& path)>;
+std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite,
+                                           const Saver& save);
+
+// The file save would write for the whole picture, made a block of rows at a time from reader
+// through the frames (already checked against its size): for BMP and JPEG outputs only.
+// readFailed is set when the failure was the input's rather than the output's.
+std::optional<std::string> saveStreamed(files::RowReader& reader,
+                                        const std::vector<PaintedFrame>& frames,
+                                        const std::string& path, OutputFormat format,
+                                        const Encoding& encoding, bool& readFailed);
 
 }  // namespace rimvista::batch

@@ -75,14 +75,15 @@ private:
     std::optional<std::string> m_error;
 };
 
-StreamOutcome failed(std::string why) {
-    return {StreamOutcome::Status::Failed, std::move(why)};
+StreamOutcome failed(std::string why, bool writing = false) {
+    return {StreamOutcome::Status::Failed, std::move(why), writing};
 }
 
 Opened<RowWriter> openWriter(const std::string& out, int width, int height,
                              const StreamOptions& options) {
     if (options.format == StreamFormat::Bmp) return openBmpRowWriter(out, width, height);
-    return openJpegRowWriter(out, width, height, options.quality);
+    return openJpegRowWriter(out, width, height, options.quality, options.sampling,
+                             options.metadata);
 }
 
 StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& painter,
@@ -124,22 +125,23 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
         // No second thread to be had: the same work, one block after the other.
         for (int i = 0; i < plan.count(); ++i) {
             if (auto error = produce(i)) return failed(*error);
-            if (auto error = consume(i)) return failed(*error);
+            if (auto error = consume(i)) return failed(*error, true);
         }
-        if (auto error = writer.commit()) return failed(*error);
+        if (auto error = writer.commit()) return failed(*error, true);
         return {StreamOutcome::Status::Written, {}};
     }
 
     std::optional<std::string> error;
+    bool writing = false;
     for (int i = 0; i < plan.count() && !error; ++i) {
         error = ring.awaitFilled(i);
-        if (!error) error = consume(i);
+        if (!error) writing = (error = consume(i)).has_value();
         ring.consumed();
     }
     ring.cancel();
     producer.join();
-    if (!error) error = writer.commit();
-    if (error) return failed(*error);
+    if (!error) writing = (error = writer.commit()).has_value();
+    if (error) return failed(*error, writing);
     return {StreamOutcome::Status::Written, {}};
 }
 
@@ -155,7 +157,12 @@ std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
     const std::size_t block =
         std::size_t(std::max(width, 1)) * 4 * std::size_t(streamBlockRows(width, options));
     // Each codec holds a few rows of its own plus its file buffer; BMP writers a packed block.
-    const std::size_t codecs = std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20);
+    // The segments a JPEG carries are held once more as the encoder's output.
+    const std::size_t codecs =
+        std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20) +
+        (options.metadata ? options.metadata->icc.size() + options.metadata->exif.size() +
+                                options.metadata->xmp.size()
+                          : 0);
     return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
 }
 

@@ -17,7 +17,11 @@ enum class StreamFormat { Bmp, Jpeg };
 
 struct StreamOptions {
     StreamFormat format = StreamFormat::Jpeg;
-    int quality = 100;   // JPEG only, clamped to 1..100
+    int quality = 100;  // JPEG only, clamped to 1..100
+    // JPEG only: the chroma sampling, and the segments to write (as saveJpegWith does); without
+    // metadata the file is the one saveJpeg writes.
+    ChromaSampling sampling = ChromaSampling::S444;
+    const PictureMetadata* metadata = nullptr;
     int blockRows = 0;   // 0: about kBlockBytes of pixels per block
     int ringBlocks = 4;  // blocks between the two threads
 
@@ -28,6 +32,9 @@ struct StreamOutcome {
     enum class Status { Written, CannotStream, Failed };
     Status status = Status::Failed;
     std::string error;  // why it cannot stream or failed; empty when written
+    // Failed while writing rows into the output or completing it; a file that cannot be created
+    // at all (no room for a temporary file, a size the format cannot hold) does not count.
+    bool writing = false;
 
     bool written() const { return status == Status::Written; }
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/PixelSurface.h"
 #include "files/PictureMetadata.h"
@@ -36,5 +37,9 @@ int estimateQuality(const std::uint16_t* luminance, const std::uint16_t* chromin
 std::optional<std::string> saveJpegWith(const PixelSurface& surface, const std::string& path,
                                         int quality, ChromaSampling sampling,
                                         const PictureMetadata& metadata);
+
+// The segments saveJpegWith puts right after the start of the file, in their file form
+// (marker, length, body): a JFIF segment with the density, then Exif, XMP, profile, comments.
+std::vector<std::uint8_t> jpegMetadataSegments(const PictureMetadata& metadata);
 
 }  // namespace rimvista::files

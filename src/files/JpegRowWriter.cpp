@@ -1,7 +1,9 @@
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "files/AtomicFile.h"
+#include "files/JpegMetadata.h"
 #include "files/JpegStream.h"
 #include "files/RowStream.h"
 
@@ -43,6 +45,23 @@ struct FileDestination {
     }
 };
 
+std::pair<int, int> lumaFactors(ChromaSampling sampling) {
+    switch (sampling) {
+        case ChromaSampling::S422:
+            return {2, 1};
+        case ChromaSampling::S420:
+            return {2, 2};
+        case ChromaSampling::S440:
+            return {1, 2};
+        case ChromaSampling::S411:
+            return {4, 1};
+        case ChromaSampling::S444:
+        case ChromaSampling::Grey:
+            break;
+    }
+    return {1, 1};
+}
+
 class JpegRowWriter : public RowWriter {
 public:
     JpegRowWriter(const std::string& path, int width, int height)
@@ -57,9 +76,12 @@ public:
         if (m_created) jpeg_destroy_compress(&m_cinfo);
     }
 
-    // The settings saveJpeg's encoder uses, so both write the same bytes: 4:4:4, the accurate
-    // transform, standard tables scaled to quality.
-    std::optional<std::string> start(int quality) {
+    // The settings the whole-picture encoders use, so both write the same bytes: the accurate
+    // transform, standard tables scaled to quality, the luminance sampled as the chroma sampling
+    // says and the chroma once per block. With metadata, the library's own JFIF segment gives way
+    // to the segments saveJpegWith writes, in the same place: right after the start of the file.
+    std::optional<std::string> start(int quality, ChromaSampling sampling,
+                                     const PictureMetadata* metadata) {
         if (auto error = m_file.open()) return error;
         if (setjmp(m_errors.jump)) return failed();
         jpeg_create_compress(&m_cinfo);
@@ -72,12 +94,24 @@ public:
         jpeg_set_defaults(&m_cinfo);
         jpeg_set_quality(&m_cinfo, std::clamp(quality, 1, 100), TRUE);
         m_cinfo.dct_method = JDCT_ISLOW;
-        jpeg_set_colorspace(&m_cinfo, JCS_YCbCr);
+        jpeg_set_colorspace(&m_cinfo, sampling == ChromaSampling::Grey ? JCS_GRAYSCALE : JCS_YCbCr);
+        const auto [h, v] = lumaFactors(sampling);
         for (int c = 0; c < m_cinfo.num_components; ++c) {
-            m_cinfo.comp_info[c].h_samp_factor = 1;
-            m_cinfo.comp_info[c].v_samp_factor = 1;
+            m_cinfo.comp_info[c].h_samp_factor = c == 0 ? h : 1;
+            m_cinfo.comp_info[c].v_samp_factor = c == 0 ? v : 1;
+        }
+        std::vector<std::uint8_t> segments;
+        if (metadata) {
+            segments = jpegMetadataSegments(*metadata);
+            m_cinfo.write_JFIF_header = FALSE;
         }
         jpeg_start_compress(&m_cinfo, TRUE);
+        // Each segment in its file form: marker, two length bytes counting themselves, body.
+        for (std::size_t at = 0; at + 4 <= segments.size();) {
+            const unsigned length = (unsigned(segments[at + 2]) << 8) | segments[at + 3];
+            jpeg_write_marker(&m_cinfo, segments[at + 1], segments.data() + at + 4, length - 2);
+            at += 2 + length;
+        }
         return std::nullopt;
     }
 
@@ -122,12 +156,18 @@ private:
 }  // namespace
 
 Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality) {
+    return openJpegRowWriter(path, width, height, quality, ChromaSampling::S444, nullptr);
+}
+
+Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality,
+                                    ChromaSampling sampling, const PictureMetadata* metadata) {
     // The format's own limit on either side.
     if (width <= 0 || height <= 0) return Opened<RowWriter>::failure("保存する画像がありません");
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
         return Opened<RowWriter>::failure("JPEG にするには大きすぎます");
     auto writer = std::make_unique<JpegRowWriter>(path, width, height);
-    if (auto error = writer->start(quality)) return Opened<RowWriter>::failure(*error);
+    if (auto error = writer->start(quality, sampling, metadata))
+        return Opened<RowWriter>::failure(*error);
     return Opened<RowWriter>::success(std::move(writer));
 }
 

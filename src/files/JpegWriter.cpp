@@ -115,9 +115,11 @@ std::vector<std::uint8_t> jfifSegment(const std::optional<Density>& density) {
     return out;
 }
 
+}  // namespace
+
 // Segments that do not fit JPEG's 64 KiB limit are left out: Exif and the main XMP packet
 // cannot be split; profiles and comments can.
-std::vector<std::uint8_t> metadataSegments(const PictureMetadata& m) {
+std::vector<std::uint8_t> jpegMetadataSegments(const PictureMetadata& m) {
     std::vector<std::uint8_t> out = jfifSegment(m.density);
     if (!m.exif.empty() && m.exif.size() + 6 <= kMaxSegmentBody)
         appendSegment(out, 0xE1, kExifId, 6, m.exif.data(), m.exif.size());
@@ -147,6 +149,8 @@ std::vector<std::uint8_t> metadataSegments(const PictureMetadata& m) {
     }
     return out;
 }
+
+namespace {
 
 int turboSampling(ChromaSampling s) {
     switch (s) {
@@ -196,7 +200,7 @@ std::optional<std::string> saveJpegWith(const PixelSurface& surface, const std::
         // The encoder's own JFIF segment is replaced by one that carries the density.
         std::size_t rest = 2;
         if (outSize > 6 && out[2] == 0xFF && out[3] == 0xE0) rest = 4 + be16(out + 4);
-        const std::vector<std::uint8_t> segments = metadataSegments(metadata);
+        const std::vector<std::uint8_t> segments = jpegMetadataSegments(metadata);
         AtomicFile file(path);
         if (auto error = file.open()) return error;
         if (auto error = file.write(out, 2)) return error;

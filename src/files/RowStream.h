@@ -15,6 +15,7 @@
 
 #include "engine/PixelSurface.h"
 #include "files/CodecSupport.h"
+#include "files/JpegMetadata.h"
 
 namespace rimvista::files {
 
@@ -65,5 +66,9 @@ Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file);
 // The same files saveBmp and saveJpeg write for a width x height picture.
 Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height);
 Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality);
+// The file saveJpegWith writes: that sampling, and with metadata its segments in place of the
+// plain JFIF segment (metadata stays the caller's and must outlive the call only).
+Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality,
+                                    ChromaSampling sampling, const PictureMetadata* metadata);
 
 }  // namespace rimvista::files
