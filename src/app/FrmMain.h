@@ -227,6 +227,8 @@ private:
     // still frame the window differently (then the rectangle is applied again).
     QMargins m_assumedFrame;
     bool m_frameFixPending = false;
+    int m_frameFixAttempts = 0;
+    static constexpr int kFrameFixAttempts = 5;
 
     // Undo state of the last Execute.
     // The picture before it: the original pixels of the bands that Execute painted.

@@ -72,16 +72,27 @@ QMargins FrmMain::frameMargins() const {
 void FrmMain::applyRestoredFrame() {
     if (!m_frameFixPending || !isVisible()) return;
     const QMargins frame = frameMargins();
-    if (frame == m_assumedFrame) {
-        // A frame known from the start, as assumed: nothing will change.
-        if (!frame.isNull()) m_frameFixPending = false;
+    // While the manager reparents the window, Qt may for a moment pair the new frame with the
+    // old inner rectangle; such margins are no frame, so wait for the next look.
+    const auto plausible = [](int m) { return m >= 0 && m <= 100; };
+    if (!plausible(frame.left()) || !plausible(frame.top()) || !plausible(frame.right()) ||
+        !plausible(frame.bottom()))
+        return;
+    if (frame.isNull() && m_assumedFrame.isNull()) return;  // not framed (yet)
+    const QRect outer = m_restoredPx;
+    if (frameGeometry() == outer) {
+        m_frameFixPending = false;
+        m_normalRectPx = outer;
         return;
     }
     // The window manager has framed the window with other margins than were assumed: put the
     // frame, not the inner area, on the stored rectangle, or every session would grow it by
-    // one frame and leave the title bar off the screen.
-    m_frameFixPending = false;
-    const QRect outer = m_restoredPx;
+    // one frame and leave the title bar off the screen. A manager busy placing the window may
+    // undo the first request, so look again; one that insists on its own place has the last word.
+    if (++m_frameFixAttempts > kFrameFixAttempts) {
+        m_frameFixPending = false;
+        return;
+    }
     const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
     resize((outer.size() - extra).expandedTo(minimumSize()));
     move(outer.topLeft());

@@ -34,7 +34,12 @@ start() {
     sleep 0.1
   done
   [ -n "$win" ] || { cat "$work/program.log"; echo "FAIL: no window"; exit 1; }
-  sleep 2  # let the program settle on its final rectangle
+}
+
+# Waits (a busy machine may take seconds) until the framed window is at "$1", then settles.
+await_outer() {
+  for _ in $(seq 1 150); do [ "$(outer)" = "$1" ] && break; sleep 0.1; done
+  sleep 0.5
 }
 
 # The framed window's rectangle in pixels: "left top width height".
@@ -58,6 +63,7 @@ position() {
 
 # First start: no settings file, the designed outer size at the top-left corner.
 start
+await_outer "0 0 533 400"
 read -r x y w h < <(outer)
 [ "$w $h" = "533 400" ] || fail "first start: outer size ${w}x${h} px, expected 533x400 (8000 x 6000 twips)"
 [ "$x $y" = "0 0" ] || fail "first start: frame at $x,$y, expected 0,0 (title bar on the screen)"
@@ -67,8 +73,10 @@ first=$(position)
 
 # Moved by the user: the frame's new place is written, and its size as the whole pixels it has.
 start
+await_outer "0 0 533 400"
 xdotool windowmove "$win" 150 90
-sleep 1
+for _ in $(seq 1 150); do [ "$(outer | cut -d' ' -f1-2)" != "0 0" ] && break; sleep 0.1; done
+sleep 0.5
 read -r x y w h < <(outer)
 stop
 moved=$(position)
@@ -78,6 +86,7 @@ moved=$(position)
 # Three more sessions: each comes back exactly where the last one ended and writes the same.
 for session in 1 2 3; do
   start
+  await_outer "$x $y $w $h"
   read -r x2 y2 w2 h2 < <(outer)
   [ "$x2 $y2 $w2 $h2" = "$x $y $w $h" ] || fail "session $session: window at $x2,$y2 ${w2}x${h2}, expected $x,$y ${w}x${h}"
   stop

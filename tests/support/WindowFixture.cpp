@@ -24,7 +24,7 @@ FrmMain& WindowTest::openWindow() {
     m_window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     // Under a window manager the window is framed, and put on its stored rectangle, only now.
-    (void)QTest::qWaitFor([this] { return !m_window->framePending(); }, 3000);
+    (void)QTest::qWaitFor([this] { return !m_window->framePending(); }, 10000);
     return *m_window;
 }
 
