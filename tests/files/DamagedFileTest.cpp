@@ -7,6 +7,7 @@
 #include "files/CodecTestFiles.h"
 #include "files/PictureReader.h"
 #include "files/PictureWriter.h"
+#include "files/PngFile.h"
 #include "support/HugeClaims.h"
 
 namespace rimvista::files {
@@ -107,8 +108,23 @@ TEST_F(DamagedFiles, HugeClaimsAreRefusedBeforeAnythingIsAllocated) {
         const LoadResult r = loadPicture(m_folder.file(claim.name));
         EXPECT_TRUE(r.error.starts_with(claim.refusal)) << claim.name << ": " << r.error;
         EXPECT_TRUE(r.picture.isNull()) << claim.name;
+        // The window reads PNG through Qt; rimvista-batch through its own reader.
+        if (std::string_view(claim.name).ends_with(".png")) {
+            PngExtras extras;
+            const LoadResult own = readPng(m_folder.file(claim.name), &extras);
+            EXPECT_TRUE(own.error.starts_with(claim.refusal)) << claim.name << ": " << own.error;
+            EXPECT_TRUE(own.picture.isNull()) << claim.name;
+        }
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
     }
+    // A text chunk claiming 1.8 GB in a 1 KB file: libpng would allocate the claim first.
+    Bytes chunk = test::huge::pngClaiming(4, 4, 1024);
+    const std::uint8_t claim[8] = {0x70, 0, 0, 0, 't', 'E', 'X', 't'};
+    std::copy(std::begin(claim), std::end(claim), chunk.begin() + 33);  // after IHDR
+    test::writeBytes(m_folder.file("chunk.png"), chunk);
+    PngExtras extras;
+    EXPECT_EQ(readPng(m_folder.file("chunk.png"), &extras).error,
+              "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています");
     // Only the 1 MB JPEG itself is read; no pixel memory was ever touched.
     EXPECT_LT(peakResidentKilobytes() - peakBefore, 32 * 1024);
 }
