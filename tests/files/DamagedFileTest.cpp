@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <QByteArray>
 #include <chrono>
 
 #include "files/CodecTestFiles.h"
@@ -125,6 +126,28 @@ TEST_F(DamagedFiles, HugeClaimsAreRefusedBeforeAnythingIsAllocated) {
     PngExtras extras;
     EXPECT_EQ(readPng(m_folder.file("chunk.png"), &extras).error,
               "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています");
+    // A comment inflating to 4 MB where 8 MB are left: dropped, the picture still read.
+    {
+        ASSERT_EQ(savePng(test::noiseSurface(4, 4, 1), m_folder.file("bomb.png"), {}),
+                  std::nullopt);
+        Bytes bomb = test::readBytes(m_folder.file("bomb.png")),
+              zText{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+        const QByteArray inflated(4 << 20, 'a'), deflated = qCompress(inflated).mid(4);  // zlib
+        zText.insert(zText.end(), deflated.begin(), deflated.end());
+        Bytes zChunk;
+        test::huge::pngChunk(zChunk, "zTXt", zText);
+        bomb.insert(bomb.begin() + 33, zChunk.begin(), zChunk.end());
+        test::writeBytes(m_folder.file("bomb.png"), bomb);
+        ASSERT_TRUE(readPng(m_folder.file("bomb.png"), &extras).ok());  // 1 GB left: kept
+        ASSERT_EQ(extras.metadata.comments.size(), 1u);
+        ASSERT_EQ(extras.metadata.comments[0].size(), std::size_t(inflated.size()));
+        extras = {};
+        setAvailableMemoryForTests(std::uint64_t{8} << 20);
+        const LoadResult read = readPng(m_folder.file("bomb.png"), &extras);
+        EXPECT_TRUE(read.ok()) << read.error;
+        EXPECT_TRUE(extras.metadata.comments.empty());
+        setAvailableMemoryForTests(std::uint64_t{1} << 30);
+    }
     // Only the 1 MB JPEG itself is read; no pixel memory was ever touched.
     EXPECT_LT(peakResidentKilobytes() - peakBefore, 32 * 1024);
 }

@@ -79,31 +79,33 @@ inline std::vector<std::uint8_t> jpegClaiming(const std::filesystem::path& scrat
     return b;
 }
 
+// Appends a PNG chunk of that type and data, with its length and CRC.
+inline void pngChunk(std::vector<std::uint8_t>& b, const char* type,
+                     std::vector<std::uint8_t> data) {
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(data.size() >> shift));
+    data.insert(data.begin(), type, type + 4);
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::uint8_t byte : data) {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    crc = ~crc;
+    b.insert(b.end(), data.begin(), data.end());
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(crc >> shift));
+}
+
 // A PNG file whose header claims width x height, followed by zero image data up to fileSize
 // bytes: every chunk sound, so only the claim gives it away.
 inline std::vector<std::uint8_t> pngClaiming(std::uint32_t width, std::uint32_t height,
                                              std::size_t fileSize) {
     std::vector<std::uint8_t> b{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto chunk = [&b](const char* type, std::vector<std::uint8_t> data) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            b.push_back(std::uint8_t(data.size() >> shift));
-        data.insert(data.begin(), type, type + 4);
-        std::uint32_t crc = 0xFFFFFFFF;
-        for (std::uint8_t byte : data) {
-            crc ^= byte;
-            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-        }
-        crc = ~crc;
-        b.insert(b.end(), data.begin(), data.end());
-        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(crc >> shift));
-    };
     std::vector<std::uint8_t> header;
     for (std::uint32_t v : {width, height})
         for (int shift = 24; shift >= 0; shift -= 8) header.push_back(std::uint8_t(v >> shift));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-    chunk("IHDR", header);
-    chunk("IDAT", std::vector<std::uint8_t>(fileSize - b.size() - 12 - 12, 0));
-    chunk("IEND", {});
+    pngChunk(b, "IHDR", header);
+    pngChunk(b, "IDAT", std::vector<std::uint8_t>(fileSize - b.size() - 12 - 12, 0));
+    pngChunk(b, "IEND", {});
     return b;
 }
 
