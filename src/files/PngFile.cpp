@@ -23,7 +23,8 @@ constexpr char kXmpKey[] = "XML:com.adobe.xmp";
 constexpr char kCommentKey[] = "Comment";
 constexpr double kMetresPerInch = 0.0254;
 // Deflate gives at most 1032 bytes for one; a byte of rows holds at most 8 one-bit pixels.
-constexpr std::uint64_t kMostPixelsPerByte = 8 * 1032;
+constexpr std::uint64_t kMostInflation = 1032;
+constexpr std::uint64_t kMostPixelsPerByte = 8 * kMostInflation;
 
 // libpng reports errors through a callback that must not return; an exception carries the
 // reason out to the reading or writing function, whose guards then free the library's state.
@@ -80,11 +81,15 @@ void readMetadata(png_structp png, png_infop info, PictureMetadata& m) {
     }
 }
 
-// The most a compressed metadata chunk (text, profile) may take once inflated. Each inflates to
-// at most 1032 times its size, but a large file of them could still ask for more than the machine
-// has, so each is held to a share of the memory left, the picture still to come.
-png_alloc_size_t chunkLimit() {
-    return static_cast<png_alloc_size_t>(std::max<std::uint64_t>(availableMemory() / 4, 1));
+// The most a compressed metadata chunk (text, profile) may take once inflated. libpng allocates
+// what an embedded profile claims before inflating it, so the claim is bounded by what the file
+// could hold at deflate's best; and a large file of such chunks could still ask for more than the
+// machine has, so each is also held to a share of the memory left, the picture still to come.
+png_alloc_size_t chunkLimit(std::uint64_t fileSize) {
+    const std::uint64_t fileCould =
+        fileSize > UINT64_MAX / kMostInflation ? UINT64_MAX : fileSize * kMostInflation;
+    const std::uint64_t limit = std::min(fileCould, availableMemory() / 4);
+    return static_cast<png_alloc_size_t>(std::max<std::uint64_t>(limit, 1));
 }
 
 // libpng allocates what a chunk's length claims before reading the chunk, so a claim that runs
@@ -129,7 +134,7 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     s.info = png_create_info_struct(s.png);
     if (!s.info) return LoadResult::failure("メモリが足りません");
     png_set_user_limits(s.png, 0x7FFFFFFF, 0x7FFFFFFF);
-    png_set_chunk_malloc_max(s.png, chunkLimit());
+    png_set_chunk_malloc_max(s.png, chunkLimit(fileSize));
     // A profile that does not match its colour space is still the file's profile.
     png_set_option(s.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
     png_set_benign_errors(s.png, 1);
