@@ -1,8 +1,12 @@
 // Writes the starting corpus of every fuzz target into FOLDER/<target>/: small pictures of each
 // kind the readers know, settings files as the window and the old program write them, and
 // command lines of rimvista-batch. Nothing is taken from elsewhere.
+#include <png.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -128,6 +132,122 @@ Bytes withExif(Bytes file, int orientation, bool bigEndian) {
     return file;
 }
 
+// A PNG file of noise rows: any bit depth, colour type and interlacing libpng writes, with a
+// palette (and its tRNS) for palette pictures and the given metadata chunks.
+struct PngSeed {
+    int width, height, bitDepth, colorType;
+    bool interlaced = false;
+    bool transparency = false;  // tRNS: palette alphas, or one transparent grey or colour
+    bool metadata = false;      // iCCP, eXIf, tEXt, zTXt, iTXt and pHYs
+};
+
+Bytes png(const PngSeed& p) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp s, png_bytep data, png_size_t size) {
+            auto* b = static_cast<Bytes*>(png_get_io_ptr(s));
+            b->insert(b->end(), data, data + size);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(p.width), png_uint_32(p.height), p.bitDepth, p.colorType,
+                 p.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 PNG_FILTER_TYPE_BASE);
+    std::mt19937 rng(std::uint32_t(p.width * 7 + p.bitDepth * 3 + p.colorType));
+    std::vector<png_color> palette(std::size_t{1} << std::min(p.bitDepth, 8));
+    std::vector<png_byte> alphas(palette.size() / 2);
+    for (png_color& c : palette) c = png_color{png_byte(rng()), png_byte(rng()), png_byte(rng())};
+    for (png_byte& a : alphas) a = png_byte(rng());
+    if (p.colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+        if (p.transparency) png_set_tRNS(png, info, alphas.data(), int(alphas.size()), nullptr);
+    } else if (p.transparency) {
+        png_color_16 key{0, 1, 2, 3, 1};
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    // A profile of header and an empty tag table, as libpng checks it: size, class, colour
+    // space, connection space, signature and a D50 illuminant.
+    Bytes icc(132, 0);
+    icc[3] = 132;
+    std::memcpy(&icc[12], "mntr", 4);
+    std::memcpy(&icc[16], p.colorType & PNG_COLOR_MASK_COLOR ? "RGB " : "GRAY", 4);
+    std::memcpy(&icc[20], "XYZ ", 4);
+    std::memcpy(&icc[36], "acsp", 4);
+    const std::uint8_t d50[12] = {0, 0, 0xF6, 0xD6, 0, 1, 0, 0, 0, 0, 0xD3, 0x2D};
+    std::memcpy(&icc[68], d50, sizeof d50);
+    Bytes exif{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 1, 0x12, 0,
+               3,   0,   0, 0,  1, 0, 6, 0, 0, 0, 0, 0,    0};
+    std::string xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
+    std::string comment = "seed", zcomment = "compressed comment, compressed comment";
+    std::string itext = "枠の付いた写真";
+    png_text texts[3] = {};
+    texts[0].compression = PNG_TEXT_COMPRESSION_NONE;
+    texts[0].key = const_cast<char*>("Comment");
+    texts[0].text = comment.data();
+    texts[0].text_length = comment.size();
+    texts[1].compression = PNG_TEXT_COMPRESSION_zTXt;
+    texts[1].key = const_cast<char*>("Comment");
+    texts[1].text = zcomment.data();
+    texts[1].text_length = zcomment.size();
+    texts[2].compression = PNG_ITXT_COMPRESSION_NONE;
+    texts[2].key = const_cast<char*>("XML:com.adobe.xmp");
+    texts[2].text = xmp.data();
+    texts[2].itxt_length = xmp.size();
+    if (p.metadata) {
+        png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE, icc.data(),
+                     png_uint_32(icc.size()));
+        png_set_eXIf_1(png, info, png_uint_32(exif.size()), exif.data());
+        png_set_text(png, info, texts, 3);
+        png_set_pHYs(png, info, 2835, 2835, PNG_RESOLUTION_METER);
+    }
+    png_write_info(png, info);
+    png_set_packing(png);
+    if (p.bitDepth == 16) png_set_swap(png);
+    const int channels = png_get_channels(png, info);
+    const std::size_t samples = std::size_t(p.width) * std::size_t(channels);
+    const int bytesPerSample = p.bitDepth == 16 ? 2 : 1;
+    Bytes row(samples * std::size_t(bytesPerSample));
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < p.height; ++y) {
+            for (std::size_t i = 0; i < samples; ++i) {
+                const unsigned v = rng();
+                if (bytesPerSample == 2)
+                    row[2 * i] = std::uint8_t(v), row[2 * i + 1] = std::uint8_t(v >> 8);
+                else
+                    row[i] = std::uint8_t(p.bitDepth < 8 ? v % (1u << p.bitDepth) : v);
+            }
+            png_write_row(png, row.data());
+        }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+void pngSeeds() {
+    const std::pair<const char*, PngSeed> pngs[] = {
+        {"grey1.png", {13, 5, 1, PNG_COLOR_TYPE_GRAY}},
+        {"grey8-trns.png", {6, 4, 8, PNG_COLOR_TYPE_GRAY, false, true}},
+        {"grey-alpha.png", {5, 5, 8, PNG_COLOR_TYPE_GRAY_ALPHA}},
+        {"rgb8.png", {7, 3, 8, PNG_COLOR_TYPE_RGB}},
+        {"rgba8-metadata.png", {4, 4, 8, PNG_COLOR_TYPE_RGBA, false, false, true}},
+        {"palette4-trns.png", {9, 3, 4, PNG_COLOR_TYPE_PALETTE, false, true}},
+        {"palette8-trns.png", {5, 6, 8, PNG_COLOR_TYPE_PALETTE, false, true, true}},
+        {"rgb16.png", {4, 3, 16, PNG_COLOR_TYPE_RGB}},
+        {"rgba16.png", {3, 3, 16, PNG_COLOR_TYPE_RGBA}},
+        {"grey16-interlaced.png", {10, 9, 16, PNG_COLOR_TYPE_GRAY, true, false, true}},
+        {"rgb8-interlaced.png", {11, 10, 8, PNG_COLOR_TYPE_RGB, true}},
+        {"palette2-interlaced.png", {9, 9, 2, PNG_COLOR_TYPE_PALETTE, true, true}},
+    };
+    for (const auto& [name, spec] : pngs) seed("png", name, png(spec));
+}
+
 void pictureSeeds(const fs::path& scratch) {
     std::vector<std::pair<std::string, Bytes>> bmps = {
         {"os2-8.bmp", bmp(5, 3, 8, 12, 0)},
@@ -228,6 +348,7 @@ void writeSeeds(const fs::path& sourceDir, const fs::path& folder) {
     const fs::path scratch = g_root / "scratch";
     fs::create_directories(scratch);
     pictureSeeds(scratch);
+    pngSeeds();
     settingsSeeds(sourceDir);
     batchSeeds();
     fs::remove_all(scratch);

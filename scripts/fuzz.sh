@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in
-# build/fuzz and runs each for SECONDS (default 600), one after the other, starting from seeds
+# build/fuzz and runs each for SECONDS (default 600), one after the other (or only the TARGETs
+# named after SECONDS: scripts/fuzz.sh 180 png), starting from seeds
 # the project generates itself. An input that crashes, hangs or runs out of memory is copied to
 # tests/fuzz/<target>/, where the ordinary test run replays it; the script then fails.
 # The figures of the run (executions, coverage, time) end up in build/fuzz/summary.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
+shift || true
 root=$PWD
 out=$root/build/fuzz
 
@@ -21,7 +23,8 @@ fi
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DRIMVISTA_FUZZ=ON -DRIMVISTA_TESTS=OFF -DRIMVISTA_BENCH=OFF
-targets=(bmp jpeg probe settings registration batch_options)
+targets=(bmp jpeg png probe settings registration batch_options)
+if [ "$#" -gt 0 ]; then targets=("$@"); fi
 cmake --build "$out" --target make_fuzz_seeds "${targets[@]/#/fuzz_}"
 
 rm -rf "$out/seeds"

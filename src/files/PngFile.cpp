@@ -1,7 +1,11 @@
 #include "files/PngFile.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +22,9 @@ namespace {
 constexpr char kXmpKey[] = "XML:com.adobe.xmp";
 constexpr char kCommentKey[] = "Comment";
 constexpr double kMetresPerInch = 0.0254;
+// Deflate gives at most 1032 bytes for one; a byte of rows holds at most 8 one-bit pixels.
+constexpr std::uint64_t kMostInflation = 1032;
+constexpr std::uint64_t kMostPixelsPerByte = 8 * kMostInflation;
 
 // libpng reports errors through a callback that must not return; an exception carries the
 // reason out to the reading or writing function, whose guards then free the library's state.
@@ -74,16 +81,60 @@ void readMetadata(png_structp png, png_infop info, PictureMetadata& m) {
     }
 }
 
+// The most a compressed metadata chunk (text, profile) may take once inflated. libpng allocates
+// what an embedded profile claims before inflating it, so the claim is bounded by what the file
+// could hold at deflate's best; and a large file of such chunks could still ask for more than the
+// machine has, so each is also held to a share of the memory left, the picture still to come.
+png_alloc_size_t chunkLimit(std::uint64_t fileSize) {
+    const std::uint64_t fileCould =
+        fileSize > UINT64_MAX / kMostInflation ? UINT64_MAX : fileSize * kMostInflation;
+    const std::uint64_t limit = std::min(fileCould, availableMemory() / 4);
+    return static_cast<png_alloc_size_t>(std::max<std::uint64_t>(limit, 1));
+}
+
+// libpng allocates what a chunk's length claims before reading the chunk, so a claim that runs
+// past the end of the file is refused here, by the chunk heads alone, before libpng sees it.
+// Such a file could never be read to its end anyway.
+std::optional<std::string> checkChunkLengths(int fd, std::uint64_t fileSize) {
+    std::uint64_t at = 8;  // after the signature
+    std::uint8_t head[8];
+    while (fileSize - at >= sizeof head) {
+        if (::pread(fd, head, sizeof head, static_cast<off_t>(at)) != ssize_t(sizeof head))
+            return std::nullopt;  // left to libpng to report
+        const std::uint64_t length = std::uint64_t(head[0]) << 24 | std::uint64_t(head[1]) << 16 |
+                                     std::uint64_t(head[2]) << 8 | head[3];
+        if (length > fileSize - at - sizeof head)
+            return "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています";
+        if (std::memcmp(head + 4, "IEND", 4) == 0) break;  // what follows is not read
+        at += sizeof head + length + 4;                    // and the CRC
+        if (at > fileSize) break;
+    }
+    return std::nullopt;
+}
+
 LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     ReadState s;
-    s.file = std::fopen(path.c_str(), "rb");
-    if (!s.file) return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    // Non-blocking so that a pipe or device given as a picture is refused instead of hanging.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    s.file = ::fdopen(fd, "rb");
+    if (!s.file) {
+        ::close(fd);
+        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    if (!S_ISREG(status.st_mode))
+        return LoadResult::failure("ファイルを開けません: 通常のファイルではありません");
+    const auto fileSize = static_cast<std::uint64_t>(status.st_size);
+    if (auto refused = checkChunkLengths(fd, fileSize)) return LoadResult::failure(*refused);
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, raise, ignoreWarning);
     if (!s.png) return LoadResult::failure("メモリが足りません");
     s.info = png_create_info_struct(s.png);
     if (!s.info) return LoadResult::failure("メモリが足りません");
     png_set_user_limits(s.png, 0x7FFFFFFF, 0x7FFFFFFF);
-    png_set_chunk_malloc_max(s.png, 0);
+    png_set_chunk_malloc_max(s.png, chunkLimit(fileSize));
     // A profile that does not match its colour space is still the file's profile.
     png_set_option(s.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
     png_set_benign_errors(s.png, 1);
@@ -95,6 +146,18 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     const int colorType = png_get_color_type(s.png, s.info);
     const bool hasAlpha =
         (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(s.png, s.info, PNG_INFO_tRNS);
+    // The claimed size is weighed before anything is allocated for it: a small file cannot hold
+    // it, and the picture with its alpha plane and row table must fit in the memory left.
+    if (auto refused = checkFileHoldsPicture(width, height, fileSize, kMostPixelsPerByte))
+        return LoadResult::failure(*refused);
+    const std::uint64_t alphaPlane =
+        extras && hasAlpha ? std::uint64_t(width) * std::uint64_t(height) : 0;
+    // Besides the row table, libpng keeps two rows of up to 8 bytes a pixel while reading.
+    const std::uint64_t rowTable = std::uint64_t(height) * sizeof(png_bytep);
+    const std::uint64_t libraryRows = 2 * (std::uint64_t(width) * 8 + 64);
+    const std::uint64_t alsoNeeded = alphaPlane + rowTable + libraryRows;
+    if (auto refused = checkPictureSize(width, height, alsoNeeded))
+        return LoadResult::failure(*refused);
     png_set_expand(s.png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
     png_set_scale_16(s.png);
     if (!(colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(s.png);
@@ -105,7 +168,7 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     if (png_get_rowbytes(s.png, s.info) != std::size_t(width) * 4)
         return LoadResult::failure("対応していない PNG 形式です");
 
-    LoadResult result = allocatePicture(width, height);
+    LoadResult result = allocatePicture(width, height, alsoNeeded);
     if (!result.ok()) return result;
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y)

@@ -2,11 +2,13 @@
 
 #include <sys/resource.h>
 
+#include <QByteArray>
 #include <chrono>
 
 #include "files/CodecTestFiles.h"
 #include "files/PictureReader.h"
 #include "files/PictureWriter.h"
+#include "files/PngFile.h"
 #include "support/HugeClaims.h"
 
 namespace rimvista::files {
@@ -107,7 +109,44 @@ TEST_F(DamagedFiles, HugeClaimsAreRefusedBeforeAnythingIsAllocated) {
         const LoadResult r = loadPicture(m_folder.file(claim.name));
         EXPECT_TRUE(r.error.starts_with(claim.refusal)) << claim.name << ": " << r.error;
         EXPECT_TRUE(r.picture.isNull()) << claim.name;
+        // The window reads PNG through Qt; rimvista-batch through its own reader.
+        if (std::string_view(claim.name).ends_with(".png")) {
+            PngExtras extras;
+            const LoadResult own = readPng(m_folder.file(claim.name), &extras);
+            EXPECT_TRUE(own.error.starts_with(claim.refusal)) << claim.name << ": " << own.error;
+            EXPECT_TRUE(own.picture.isNull()) << claim.name;
+        }
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    }
+    // A text chunk claiming 1.8 GB in a 1 KB file: libpng would allocate the claim first.
+    Bytes chunk = test::huge::pngClaiming(4, 4, 1024);
+    const std::uint8_t claim[8] = {0x70, 0, 0, 0, 't', 'E', 'X', 't'};
+    std::copy(std::begin(claim), std::end(claim), chunk.begin() + 33);  // after IHDR
+    test::writeBytes(m_folder.file("chunk.png"), chunk);
+    PngExtras extras;
+    EXPECT_EQ(readPng(m_folder.file("chunk.png"), &extras).error,
+              "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています");
+    // A comment inflating to 4 MB where 8 MB are left: dropped, the picture still read.
+    {
+        ASSERT_EQ(savePng(test::noiseSurface(4, 4, 1), m_folder.file("bomb.png"), {}),
+                  std::nullopt);
+        Bytes bomb = test::readBytes(m_folder.file("bomb.png")),
+              zText{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+        const QByteArray inflated(4 << 20, 'a'), deflated = qCompress(inflated).mid(4);  // zlib
+        zText.insert(zText.end(), deflated.begin(), deflated.end());
+        Bytes zChunk;
+        test::huge::pngChunk(zChunk, "zTXt", zText);
+        bomb.insert(bomb.begin() + 33, zChunk.begin(), zChunk.end());
+        test::writeBytes(m_folder.file("bomb.png"), bomb);
+        ASSERT_TRUE(readPng(m_folder.file("bomb.png"), &extras).ok());  // 1 GB left: kept
+        ASSERT_EQ(extras.metadata.comments.size(), 1u);
+        ASSERT_EQ(extras.metadata.comments[0].size(), std::size_t(inflated.size()));
+        extras = {};
+        setAvailableMemoryForTests(std::uint64_t{8} << 20);
+        const LoadResult read = readPng(m_folder.file("bomb.png"), &extras);
+        EXPECT_TRUE(read.ok()) << read.error;
+        EXPECT_TRUE(extras.metadata.comments.empty());
+        setAvailableMemoryForTests(std::uint64_t{1} << 30);
     }
     // Only the 1 MB JPEG itself is read; no pixel memory was ever touched.
     EXPECT_LT(peakResidentKilobytes() - peakBefore, 32 * 1024);

@@ -14,6 +14,7 @@
 
 RIMVISTA_FUZZ_TARGET(fuzzBmp);
 RIMVISTA_FUZZ_TARGET(fuzzJpeg);
+RIMVISTA_FUZZ_TARGET(fuzzPng);
 RIMVISTA_FUZZ_TARGET(fuzzProbe);
 RIMVISTA_FUZZ_TARGET(fuzzSettings);
 RIMVISTA_FUZZ_TARGET(fuzzRegistration);
@@ -69,7 +70,7 @@ TEST_P(FuzzReplay, SeedsAndKeptInputsRunCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
                          ::testing::Values(Target{"bmp", fuzzBmp}, Target{"jpeg", fuzzJpeg},
-                                           Target{"probe", fuzzProbe},
+                                           Target{"png", fuzzPng}, Target{"probe", fuzzProbe},
                                            Target{"settings", fuzzSettings},
                                            Target{"registration", fuzzRegistration},
                                            Target{"batch_options", fuzzBatchOptions}),

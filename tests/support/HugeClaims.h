@@ -34,6 +34,8 @@ inline const HugeClaim kHugeClaims[] = {
     {"claims-10000-rle-1kb.bmp", "ファイルが小さすぎます"},
     {"more-than-memory.jpg", "メモリが足りません"},
     {"rows-of-40gb.bmp", "メモリが足りません"},
+    {"claims-65535-in-1kb.png", "ファイルが小さすぎます"},
+    {"more-than-memory.png", "メモリが足りません"},
 };
 
 namespace huge {
@@ -77,6 +79,36 @@ inline std::vector<std::uint8_t> jpegClaiming(const std::filesystem::path& scrat
     return b;
 }
 
+// Appends a PNG chunk of that type and data, with its length and CRC.
+inline void pngChunk(std::vector<std::uint8_t>& b, const char* type,
+                     std::vector<std::uint8_t> data) {
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(data.size() >> shift));
+    data.insert(data.begin(), type, type + 4);
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::uint8_t byte : data) {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    crc = ~crc;
+    b.insert(b.end(), data.begin(), data.end());
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(std::uint8_t(crc >> shift));
+}
+
+// A PNG file whose header claims width x height, followed by zero image data up to fileSize
+// bytes: every chunk sound, so only the claim gives it away.
+inline std::vector<std::uint8_t> pngClaiming(std::uint32_t width, std::uint32_t height,
+                                             std::size_t fileSize) {
+    std::vector<std::uint8_t> b{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> header;
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(std::uint8_t(v >> shift));
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    pngChunk(b, "IHDR", header);
+    pngChunk(b, "IDAT", std::vector<std::uint8_t>(fileSize - b.size() - 12 - 12, 0));
+    pngChunk(b, "IEND", {});
+    return b;
+}
+
 inline void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b,
                   std::uint64_t size = 0) {
     {
@@ -107,6 +139,9 @@ inline void writeHugeClaims(const std::filesystem::path& folder) {
     // 100000 pixels of 3 bytes a row, 140000 rows: 42 GB of rows, a 56 GB picture.
     write(folder / kHugeClaims[4].name, bmpHeader(40, 100000, 140000, 0),
           54 + std::uint64_t{300000} * 140000);
+    write(folder / kHugeClaims[5].name, pngClaiming(65535, 65535, 1024));
+    // 20000 x 20000 takes 1.6 GB; 64 KB are enough to be believed even at deflate's best.
+    write(folder / kHugeClaims[6].name, pngClaiming(20000, 20000, 64 << 10));
 }
 
 }  // namespace rimvista::test
