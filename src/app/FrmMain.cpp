@@ -295,7 +295,7 @@ void FrmMain::showEvent(QShowEvent* event) {
     applyRestoredFrame();
     // An X11 window manager frames the window some time after it is shown, and nothing tells
     // the window when that happened (it need not move or resize); so look again for a while.
-    if (m_frameFixPending) watchForFrame(200);
+    if (m_frameFixPending) watchForFrame(1200);  // up to a minute on a very busy machine
     if (m_options.pictureFile.isEmpty()) return;
     // Once the window stands, so that a message about the file has the window to sit on.
     QTimer::singleShot(0, this, [this, file = std::exchange(m_options.pictureFile, {})] {

@@ -228,7 +228,7 @@ private:
     QMargins m_assumedFrame;
     bool m_frameFixPending = false;
     int m_frameFixAttempts = 0;
-    static constexpr int kFrameFixAttempts = 5;
+    static constexpr int kFrameFixAttempts = 40;  // looks 50 ms apart
 
     // Undo state of the last Execute.
     // The picture before it: the original pixels of the bands that Execute painted.

@@ -38,7 +38,7 @@ start() {
 
 # Waits (a busy machine may take seconds) until the framed window is at "$1", then settles.
 await_outer() {
-  for _ in $(seq 1 150); do [ "$(outer)" = "$1" ] && break; sleep 0.1; done
+  for _ in $(seq 1 300); do [ "$(outer)" = "$1" ] && break; sleep 0.1; done
   sleep 0.5
 }
 
