@@ -245,7 +245,7 @@ void pngSeeds() {
         {"rgb8-interlaced.png", {11, 10, 8, PNG_COLOR_TYPE_RGB, true}},
         {"palette2-interlaced.png", {9, 9, 2, PNG_COLOR_TYPE_PALETTE, true, true}},
     };
-    for (const auto& [name, spec] : pngs) seed("png", name, png(spec));
+    for (const auto& [name, layout] : pngs) seed("png", name, png(layout));
 }
 
 void pictureSeeds(const fs::path& scratch) {
