@@ -116,7 +116,8 @@ TEST_F(SettingsInput, HugeFilesAndLines) {
     EXPECT_EQ(ini.ReadStr("Last", "k", "d"), "changed");
 }
 
-TEST_F(SettingsInput, FullRegistrationListReadsQuickly) {
+// How fast this is belongs to registrations_bench, not to an assertion a busy machine can break.
+TEST_F(SettingsInput, FullRegistrationListReadsEveryName) {
     std::string file = "[Position]\r\nTop=600\r\n";
     for (int s = 1; s <= 100; ++s) {
         file += "[ListData" + num::zeroPad(s, 3) + "]\r\nDataNum=10\r\nListName=登録名#" +
@@ -126,15 +127,12 @@ TEST_F(SettingsInput, FullRegistrationListReadsQuickly) {
         }
     }
     putFile(file);
-    const auto start = std::chrono::steady_clock::now();
     int found = 0;
     for (int s = 1; s <= 100; ++s) {
         found += ini.ReadStr("ListData" + num::zeroPad(s, 3), "ListName", "") ==
                  "登録名#" + std::to_string(s);
     }
-    const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(found, 100);
-    EXPECT_LT(took, std::chrono::milliseconds(50));
 }
 
 }  // namespace
