@@ -89,11 +89,14 @@ std::optional<std::string> AtomicFile::open() {
     return std::nullopt;
 }
 
-std::optional<std::string> AtomicFile::write(const void* data, std::size_t size) {
+// Writes all of `size` bytes through `put` (write or pwrite), which may take them in parts.
+template <typename Put>
+std::optional<std::string> AtomicFile::writeAll(const void* data, std::size_t size, Put put) {
     if (m_fd < 0) return "書き込めません: ファイルが開いていません";
     const auto* p = static_cast<const char*>(data);
+    std::uint64_t done = 0;
     while (size > 0) {
-        const ssize_t n = ::write(m_fd, p, size);
+        const ssize_t n = put(p, size, done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return fail("書き込めません", errno);
@@ -101,28 +104,27 @@ std::optional<std::string> AtomicFile::write(const void* data, std::size_t size)
         if (n == 0) return fail("書き込めません", EIO);
         p += n;
         size -= static_cast<std::size_t>(n);
-        m_written += static_cast<std::uint64_t>(n);
+        done += static_cast<std::uint64_t>(n);
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> AtomicFile::write(const void* data, std::size_t size) {
+    auto error = writeAll(data, size, [this](const char* p, std::size_t n, std::uint64_t) {
+        const ssize_t written = ::write(m_fd, p, n);
+        if (written > 0) m_written += static_cast<std::uint64_t>(written);
+        return written;
+    });
+    if (error) return error;
     startWriteBack();
     return std::nullopt;
 }
 
 std::optional<std::string> AtomicFile::writeAt(std::uint64_t offset, const void* data,
                                                std::size_t size) {
-    if (m_fd < 0) return "書き込めません: ファイルが開いていません";
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("書き込めません", errno);
-        }
-        if (n == 0) return fail("書き込めません", EIO);
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return std::nullopt;
+    return writeAll(data, size, [&](const char* p, std::size_t n, std::uint64_t done) {
+        return ::pwrite(m_fd, p, n, static_cast<off_t>(offset + done));
+    });
 }
 
 void AtomicFile::startWriteBack() {

@@ -35,6 +35,8 @@ public:
 private:
     std::optional<std::string> fail(const std::string& what, int error);
     void startWriteBack();
+    template <typename Put>
+    std::optional<std::string> writeAll(const void* data, std::size_t size, Put put);
 
     std::string m_target;
     std::string m_tempPath;
