@@ -29,8 +29,9 @@ RIMVISTA_FUZZ_TARGET(fuzzBatchOptions) {
         batch::parseArguments(static_cast<int>(argv.size()), argv.data());
     if (!parsed.ok()) return 0;
     const batch::BatchOptions& o = parsed.options;
-    if (o.help || o.sampleFile) return 0;
-    FUZZ_CHECK(!o.pictures.empty());
+    // Runs that frame nothing: help, the version, a sample picture, the list of recordings.
+    if (o.help || o.version || o.sampleFile || o.listRegistrations) return 0;
+    FUZZ_CHECK(!o.pictures.empty() || o.filesFrom);
     FUZZ_CHECK(o.frameTexts.size() <= 10);
     FUZZ_CHECK(o.frameTexts.empty() != !o.registration);
 
