@@ -14,6 +14,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "files/MemoryLimit.h"
+
 namespace rimvista::files {
 
 namespace {
@@ -52,11 +54,17 @@ std::string errorText(int error) {
 
 std::uint64_t availableMemory() {
     if (const std::uint64_t pretended = g_availableForTests.load()) return pretended;
-    if (const auto available = memAvailable()) return *available;
-    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    std::uint64_t available = UINT64_MAX;
+    if (const auto machine = memAvailable()) {
+        available = *machine;
+    } else {
+        const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+        const long pageSize = ::sysconf(_SC_PAGESIZE);
+        if (pages > 0 && pageSize > 0)
+            available = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    }
+    if (const auto group = cgroupHeadroom()) available = std::min(available, *group);
+    return available;
 }
 
 void setAvailableMemoryForTests(std::optional<std::uint64_t> bytes) {

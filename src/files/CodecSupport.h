@@ -17,8 +17,8 @@ namespace rimvista::files {
 std::string errorText(int error);
 
 // Memory this process can still take without pushing the system into swapping or the
-// out-of-memory killer: the kernel's MemAvailable; the free physical memory where that cannot
-// be read.
+// out-of-memory killer: the kernel's MemAvailable (the free physical memory where that cannot
+// be read), or less where the process's control groups allow less.
 std::uint64_t availableMemory();
 
 // Lets a test pretend the machine has only `bytes` available; nullopt gives the real figure back.
