@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "ReferenceFrame.h"
-#include "engine/FrameCommand.h"
-#include "engine/FrameRenderer.h"
-#include "engine/UndoSnapshot.h"
+#include "core/FrameCommand.h"
+#include "core/FrameRenderer.h"
+#include "core/UndoSnapshot.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "files/PictureReader.h"
-#include "files/PictureWriter.h"
+#include "imageio/PictureReader.h"
+#include "imageio/PictureWriter.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "settings/cInifile.h"
-#include "registrations/RegistrationStore.h"
-#include "registrations/frmList.h"
+#include "core/cInifile.h"
+#include "core/RegistrationStore.h"
+#include "window/frmList.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/FrameRenderer.h"
-#include "files/FrameStream.h"
-#include "files/PictureReader.h"
-#include "files/PictureWriter.h"
+#include "core/FrameRenderer.h"
+#include "imageio/FrameStream.h"
+#include "imageio/PictureReader.h"
+#include "imageio/PictureWriter.h"
 
 namespace {
 

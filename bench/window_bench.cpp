@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/FrmMain.h"
-#include "app/PictureBox.h"
+#include "window/FrmMain.h"
+#include "window/PictureBox.h"
 
 namespace {
 

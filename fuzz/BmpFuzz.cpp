@@ -1,7 +1,7 @@
 // The BMP reader on any bytes: a picture or a reason, never a crash, and never more picture
 // than the file holds.
 #include "FuzzTarget.h"
-#include "files/BmpReader.h"
+#include "imageio/BmpReader.h"
 
 using namespace rimvista;
 

@@ -1,7 +1,7 @@
 // The JPEG reader and its Exif orientation parser on any bytes.
 #include "FuzzTarget.h"
-#include "files/ExifOrientation.h"
-#include "files/JpegReader.h"
+#include "imageio/ExifOrientation.h"
+#include "imageio/JpegReader.h"
 
 using namespace rimvista;
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "FuzzSeeds.h"
-#include "engine/FrameParams.h"
-#include "engine/PixelSurface.h"
-#include "files/PictureWriter.h"
-#include "registrations/RegistrationStore.h"
+#include "core/FrameParams.h"
+#include "core/PixelSurface.h"
+#include "imageio/PictureWriter.h"
+#include "core/RegistrationStore.h"
 
 namespace fs = std::filesystem;
 using namespace rimvista;

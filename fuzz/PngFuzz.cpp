@@ -1,7 +1,7 @@
 // The PNG reader on any bytes: a picture or a reason, never a crash, never more picture than the
 // file could hold, and an alpha plane that matches the picture.
 #include "FuzzTarget.h"
-#include "files/PngFile.h"
+#include "imageio/PngFile.h"
 
 using namespace rimvista;
 

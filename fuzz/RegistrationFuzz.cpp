@@ -7,9 +7,9 @@
 
 #include "FuzzTarget.h"
 #include "batch/RegistrationSource.h"
-#include "registrations/RegistrationStore.h"
-#include "settings/IniDraft.h"
-#include "settings/IniText.h"
+#include "core/RegistrationStore.h"
+#include "core/IniDraft.h"
+#include "core/IniText.h"
 
 using namespace rimvista;
 

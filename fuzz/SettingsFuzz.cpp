@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "FuzzTarget.h"
-#include "settings/IniDraft.h"
-#include "settings/IniText.h"
+#include "core/IniDraft.h"
+#include "core/IniText.h"
 
 using namespace rimvista;
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "batch/Messages.h"
-#include "engine/FrameParams.h"
+#include "core/FrameParams.h"
 
 namespace rimvista::batch {
 

@@ -10,11 +10,11 @@
 #include "batch/Messages.h"
 #include "batch/OutputWriter.h"
 #include "batch/PictureProbe.h"
-#include "files/CodecSupport.h"
-#include "files/FrameStream.h"
-#include "files/JpegMetadata.h"
-#include "files/PictureReader.h"
-#include "files/PngFile.h"
+#include "imageio/CodecSupport.h"
+#include "imageio/FrameStream.h"
+#include "imageio/JpegMetadata.h"
+#include "imageio/PictureReader.h"
+#include "imageio/PngFile.h"
 
 namespace rimvista::batch {
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "batch/Messages.h"
-#include "common/NumberText.h"
-#include "engine/FrameRenderer.h"
+#include "core/NumberText.h"
+#include "core/FrameRenderer.h"
 
 namespace rimvista::batch {
 

@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
-#include "engine/FrameCommand.h"
-#include "engine/FrameParams.h"
-#include "engine/PixelSurface.h"
+#include "core/FrameCommand.h"
+#include "core/FrameParams.h"
+#include "core/PixelSurface.h"
 
 namespace rimvista::batch {
 

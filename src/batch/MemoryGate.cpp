@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/CodecSupport.h"
+#include "imageio/CodecSupport.h"
 
 namespace rimvista::batch {
 

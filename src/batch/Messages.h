@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/FrameCommand.h"
+#include "core/FrameCommand.h"
 
 namespace rimvista::batch {
 

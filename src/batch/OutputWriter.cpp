@@ -12,8 +12,8 @@
 #include <system_error>
 
 #include "batch/Messages.h"
-#include "files/FrameStream.h"
-#include "files/PictureWriter.h"
+#include "imageio/FrameStream.h"
+#include "imageio/PictureWriter.h"
 
 namespace rimvista::batch {
 

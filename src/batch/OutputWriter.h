@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "batch/OutputPlan.h"
-#include "engine/PixelSurface.h"
-#include "engine/RowBandPainter.h"
-#include "files/JpegMetadata.h"
-#include "files/PngFile.h"
-#include "files/RowStream.h"
+#include "core/PixelSurface.h"
+#include "core/RowBandPainter.h"
+#include "imageio/JpegMetadata.h"
+#include "imageio/PngFile.h"
+#include "imageio/RowStream.h"
 
 namespace rimvista::batch {
 

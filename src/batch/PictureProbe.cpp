@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "files/CodecSupport.h"
-#include "files/ExifOrientation.h"
+#include "imageio/CodecSupport.h"
+#include "imageio/ExifOrientation.h"
 
 namespace rimvista::batch {
 

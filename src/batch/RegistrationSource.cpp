@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "batch/Messages.h"
-#include "engine/FrameCommand.h"
-#include "registrations/RegistrationStore.h"
-#include "settings/SettingsPath.h"
-#include "settings/cInifile.h"
+#include "core/FrameCommand.h"
+#include "core/RegistrationStore.h"
+#include "core/SettingsPath.h"
+#include "core/cInifile.h"
 
 namespace rimvista::batch {
 

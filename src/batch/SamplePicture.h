@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/PixelSurface.h"
+#include "core/PixelSurface.h"
 
 namespace rimvista::batch {
 

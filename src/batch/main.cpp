@@ -19,7 +19,7 @@
 #include "batch/OutputWriter.h"
 #include "batch/RegistrationSource.h"
 #include "batch/SamplePicture.h"
-#include "registrations/RegistrationStore.h"
+#include "core/RegistrationStore.h"
 
 using namespace rimvista::batch;
 

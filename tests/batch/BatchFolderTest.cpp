@@ -1,7 +1,7 @@
 // Real photo folders: stray names, what -o means, re-runs, folder trees, shared runs and the
 // language of the messages.
 #include "BatchTestSupport.h"
-#include "files/PngFile.h"
+#include "imageio/PngFile.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {

@@ -3,8 +3,8 @@
 #include <png.h>
 
 #include "BatchTestSupport.h"
-#include "files/JpegMetadata.h"
-#include "files/PngFile.h"
+#include "imageio/JpegMetadata.h"
+#include "imageio/PngFile.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {

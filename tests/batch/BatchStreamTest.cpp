@@ -6,7 +6,7 @@
 #include "BatchTestSupport.h"
 #include "batch/BatchRunner.h"
 #include "batch/MemoryGate.h"
-#include "files/JpegMetadata.h"
+#include "imageio/JpegMetadata.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {

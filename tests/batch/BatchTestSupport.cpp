@@ -4,10 +4,10 @@
 #include <random>
 #include <sstream>
 
-#include "engine/FrameCommand.h"
-#include "files/PictureReader.h"
-#include "files/PictureWriter.h"
-#include "registrations/RegistrationStore.h"
+#include "core/FrameCommand.h"
+#include "imageio/PictureReader.h"
+#include "imageio/PictureWriter.h"
+#include "core/RegistrationStore.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "BatchProcess.h"
-#include "engine/FrameParams.h"
-#include "engine/PixelSurface.h"
+#include "core/FrameParams.h"
+#include "core/PixelSurface.h"
 
 namespace rimvista::test {
 

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "BatchProcess.h"
-#include "app/PictureBox.h"
-#include "files/PictureReader.h"
-#include "files/PictureWriter.h"
+#include "window/PictureBox.h"
+#include "imageio/PictureReader.h"
+#include "imageio/PictureWriter.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
 

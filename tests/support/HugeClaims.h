@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "files/CodecSupport.h"
-#include "files/PictureWriter.h"
+#include "imageio/CodecSupport.h"
+#include "imageio/PictureWriter.h"
 
 namespace rimvista::test {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/PixelSurface.h"
+#include "core/PixelSurface.h"
 
 namespace rimvista::test {
 

@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 
-#include "app/PictureBox.h"
+#include "window/PictureBox.h"
 #include "support/ModalAnswer.h"
 
 namespace rimvista::test {

@@ -10,8 +10,8 @@
 #include <QTest>
 #include <memory>
 
-#include "app/FrmMain.h"
-#include "engine/PixelSurface.h"
+#include "window/FrmMain.h"
+#include "core/PixelSurface.h"
 #include "support/ModalAnswer.h"
 
 namespace rimvista::test {

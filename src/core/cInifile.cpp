@@ -1,0 +1,70 @@
+#include "core/cInifile.h"
+
+#include <utility>
+
+#include "core/IniDate.h"
+#include "core/IniDraft.h"
+#include "core/IniFileIo.h"
+#include "core/IniText.h"
+#include "core/NumberText.h"
+
+namespace rimvista {
+
+long cInifile::Refresh() {
+    return ini::syncToDisk(m_fileName) ? 1 : 0;
+}
+
+long cInifile::WriteStr(const std::string& section, const std::string& key,
+                        const std::string& value) {
+    if (!ini::isWritableEntry(section, key, value)) return 0;
+    const bool ok = ini::updateFile(m_fileName, [&](std::string_view text) {
+        return std::optional<std::string>(ini::setValue(text, section, key, value));
+    });
+    return ok ? 1 : 0;
+}
+
+long cInifile::DeleteSection(const std::string& section) {
+    const std::string_view s = ini::trimBlanks(section);
+    if (s.empty()) return 0;
+    const bool ok = ini::updateFile(
+        m_fileName, [&](std::string_view text) { return ini::withoutSection(text, s); });
+    return ok ? 1 : 0;
+}
+
+long cInifile::Update(const std::function<bool(IniDraft&)>& change) {
+    bool changed = false;
+    const bool ok = ini::updateFile(m_fileName, [&](std::string_view text) {
+        IniDraft draft{std::string(text)};
+        changed = change(draft);
+        return changed ? std::optional<std::string>(draft.text()) : std::nullopt;
+    });
+    return ok && changed ? 1 : 0;
+}
+
+std::string cInifile::ReadStr(const std::string& section, const std::string& key,
+                              const std::string& defaultValue) const {
+    if (m_fileName.empty()) return defaultValue;
+    auto file = ini::readRegularFile(m_fileName);
+    if (!file || !file->exists) return defaultValue;
+    const ini::DecodedText text = ini::decodeFileText(std::move(file->bytes));
+    return ini::readValue(text.utf8, section, key, defaultValue);
+}
+
+std::int16_t cInifile::ReadInt(const std::string& section, const std::string& key,
+                               std::int16_t defaultValue) const {
+    const std::string text = ReadStr(section, key, num::formatInt(defaultValue));
+    return num::parseInt16(text).value_or(0);
+}
+
+cInifile::DateTime cInifile::ReadDate(const std::string& section, const std::string& key,
+                                      DateTime defaultValue) const {
+    const std::string text = ReadStr(section, key, ini::formatDateText(defaultValue));
+    return ini::parseDateText(text).value_or(std::chrono::system_clock::now());
+}
+
+cInifile& Ini() {
+    static cInifile instance;
+    return instance;
+}
+
+}  // namespace rimvista

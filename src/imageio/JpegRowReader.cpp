@@ -1,0 +1,155 @@
+#include <algorithm>
+#include <vector>
+
+#include "imageio/ExifOrientation.h"
+#include "imageio/JpegStream.h"
+#include "imageio/RowStream.h"
+
+namespace rimvista::files {
+
+namespace {
+
+constexpr std::size_t kReadChunk = std::size_t{256} << 10;
+
+// The file's bytes come in chunks through positioned reads, never the whole file at once.
+struct FileSource {
+    jpeg_source_mgr manager{};
+    InputFile* file = nullptr;
+    std::uint64_t offset = 0;
+    std::vector<JOCTET> buffer = std::vector<JOCTET>(kReadChunk);
+    std::string readError;
+
+    static FileSource& of(j_decompress_ptr cinfo) {
+        return *reinterpret_cast<FileSource*>(cinfo->src);
+    }
+    static void init(j_decompress_ptr) {}
+    static void term(j_decompress_ptr) {}
+    static boolean fill(j_decompress_ptr cinfo) {
+        FileSource& self = of(cinfo);
+        const std::uint64_t left = self.file->size() - std::min(self.offset, self.file->size());
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadChunk));
+        if (n == 0) {
+            // A cut-off file: the library then warns, which counts as a failure.
+            static const JOCTET eoi[2] = {0xFF, JPEG_EOI};
+            WARNMS(cinfo, JWRN_JPEG_EOF);
+            self.manager.next_input_byte = eoi;
+            self.manager.bytes_in_buffer = 2;
+            return TRUE;
+        }
+        if (auto error = self.file->readAt(self.offset, self.buffer.data(), n)) {
+            self.readError = *error;
+            ERREXIT(cinfo, JERR_FILE_READ);
+        }
+        self.offset += n;
+        self.manager.next_input_byte = self.buffer.data();
+        self.manager.bytes_in_buffer = n;
+        return TRUE;
+    }
+    static void skip(j_decompress_ptr cinfo, long count) {
+        FileSource& self = of(cinfo);
+        while (count > 0) {
+            if (self.manager.bytes_in_buffer == 0) fill(cinfo);
+            const auto step = std::min<std::size_t>(static_cast<std::size_t>(count),
+                                                    self.manager.bytes_in_buffer);
+            self.manager.next_input_byte += step;
+            self.manager.bytes_in_buffer -= step;
+            count -= static_cast<long>(step);
+        }
+    }
+};
+
+// The saved Exif segments as a file of their own, for the orientation parser.
+int orientationOf(j_decompress_ptr cinfo) {
+    std::vector<std::uint8_t> bytes{0xFF, 0xD8};
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+        const std::size_t length = m->data_length + 2;
+        bytes.insert(bytes.end(), {0xFF, m->marker, static_cast<std::uint8_t>(length >> 8),
+                                   static_cast<std::uint8_t>(length)});
+        bytes.insert(bytes.end(), m->data, m->data + m->data_length);
+    }
+    return exifOrientation(bytes.data(), bytes.size());
+}
+
+class JpegRowReader : public RowReader {
+public:
+    explicit JpegRowReader(std::unique_ptr<InputFile> file) : m_file(std::move(file)) {
+        m_cinfo.err = m_errors.install();
+        m_source.file = m_file.get();
+        m_source.manager.init_source = FileSource::init;
+        m_source.manager.fill_input_buffer = FileSource::fill;
+        m_source.manager.skip_input_data = FileSource::skip;
+        m_source.manager.resync_to_restart = jpeg_resync_to_restart;
+        m_source.manager.term_source = FileSource::term;
+    }
+    ~JpegRowReader() override {
+        if (m_created) jpeg_destroy_decompress(&m_cinfo);
+    }
+
+    // Reads the headers and starts decoding: nullopt when the rows can come, otherwise the
+    // reason, with cannotStream set when the whole-picture path can still take the file.
+    std::optional<std::string> start(bool& cannotStream) {
+        if (setjmp(m_errors.jump)) return damaged();
+        jpeg_create_decompress(&m_cinfo);
+        m_created = true;
+        m_cinfo.src = &m_source.manager;
+        jpeg_save_markers(&m_cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_read_header(&m_cinfo, TRUE);
+        cannotStream = true;
+        if (m_cinfo.jpeg_color_space == JCS_CMYK || m_cinfo.jpeg_color_space == JCS_YCCK)
+            return "CMYK の JPEG は行ごとに読めません";
+        if (jpeg_has_multiple_scans(&m_cinfo)) return "プログレッシブ JPEG は行ごとに読めません";
+        if (orientationOf(&m_cinfo) != 1) return "回転の指定がある JPEG は行ごとに読めません";
+        cannotStream = false;
+        // The settings the whole-picture reader decodes with, so the pixels are the same.
+        m_cinfo.out_color_space = JCS_EXT_BGRX;
+        m_cinfo.dct_method = JDCT_ISLOW;
+        m_cinfo.do_fancy_upsampling = TRUE;
+        jpeg_start_decompress(&m_cinfo);
+        m_width = static_cast<int>(m_cinfo.output_width);
+        m_height = static_cast<int>(m_cinfo.output_height);
+        return std::nullopt;
+    }
+
+    bool topDownOnly() const override { return true; }
+
+    std::optional<std::string> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
+        if (y0 != static_cast<int>(m_cinfo.output_scanline) || y1 > m_height || y0 >= y1)
+            return "JPEG の行は上から順にしか読めません";
+        m_rows.resize(static_cast<std::size_t>(y1 - y0));
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            m_rows[r] = reinterpret_cast<JSAMPROW>(rows + r * stride);
+        if (setjmp(m_errors.jump)) return damaged();
+        while (static_cast<int>(m_cinfo.output_scanline) < y1) {
+            const auto done = static_cast<int>(m_cinfo.output_scanline) - y0;
+            jpeg_read_scanlines(&m_cinfo, m_rows.data() + done,
+                                static_cast<JDIMENSION>(y1 - y0 - done));
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::string damaged() {
+        if (!m_source.readError.empty()) return m_source.readError;
+        return "JPEG ファイルが壊れています: " + m_errors.message;
+    }
+
+    std::unique_ptr<InputFile> m_file;
+    jpeg_decompress_struct m_cinfo{};
+    JpegErrors m_errors;
+    FileSource m_source;
+    bool m_created = false;
+    std::vector<JSAMPROW> m_rows;
+};
+
+}  // namespace
+
+Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file) {
+    auto reader = std::make_unique<JpegRowReader>(std::move(file));
+    bool cannotStream = false;
+    if (auto error = reader->start(cannotStream))
+        return cannotStream ? Opened<RowReader>::notStreamable(*error)
+                            : Opened<RowReader>::failure(*error);
+    return Opened<RowReader>::success(std::move(reader));
+}
+
+}  // namespace rimvista::files
