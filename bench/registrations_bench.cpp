@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/cInifile.h"
 #include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 #include "window/frmList.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include "FuzzSeeds.h"
 #include "core/FrameParams.h"
 #include "core/PixelSurface.h"
-#include "imageio/PictureWriter.h"
 #include "core/RegistrationStore.h"
+#include "imageio/PictureWriter.h"
 
 namespace fs = std::filesystem;
 using namespace rimvista;

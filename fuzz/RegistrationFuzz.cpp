@@ -7,9 +7,9 @@
 
 #include "FuzzTarget.h"
 #include "batch/RegistrationSource.h"
-#include "core/RegistrationStore.h"
 #include "core/IniDraft.h"
 #include "core/IniText.h"
+#include "core/RegistrationStore.h"
 
 using namespace rimvista;
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "batch/Messages.h"
-#include "core/NumberText.h"
 #include "core/FrameRenderer.h"
+#include "core/NumberText.h"
 
 namespace rimvista::batch {
 

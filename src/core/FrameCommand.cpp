@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "core/NumberText.h"
 #include "core/FrameRenderer.h"
+#include "core/NumberText.h"
 
 namespace rimvista {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "core/NumberText.h"
 #include "core/FrameBands.h"
+#include "core/NumberText.h"
 #include "core/PixelArray.h"
 #include "core/ShadeTable.h"
 

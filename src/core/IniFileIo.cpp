@@ -209,9 +209,12 @@ bool updateFile(const std::string& path, const TextEdit& edit) {
     // A legacy file is rewritten even when the text is the same, so that it becomes UTF-8.
     if (!edited || (!text.wasLegacy && *edited == text.utf8)) return true;
     switch (replaceAtomically(target, *edited, *current)) {
-        case Replaced::Done: return true;
-        case Replaced::NoTemporary: return current->exists && rewriteInPlace(target, *edited);
-        case Replaced::Failed: return false;
+        case Replaced::Done:
+            return true;
+        case Replaced::NoTemporary:
+            return current->exists && rewriteInPlace(target, *edited);
+        case Replaced::Failed:
+            return false;
     }
     return false;
 }

@@ -1,11 +1,11 @@
 #include "core/NumberText.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
-#include <system_error>
 #include <limits>
+#include <system_error>
 
 namespace rimvista::num {
 

@@ -1,8 +1,8 @@
 #include "core/RegistrationStore.h"
 
 #include "core/IniDraft.h"
-#include "core/cInifile.h"
 #include "core/NumberText.h"
+#include "core/cInifile.h"
 
 namespace rimvista::reg {
 

@@ -2,8 +2,8 @@
 #include <QFileInfo>
 
 #include "window/C_CommonDialog.h"
-#include "window/CommonDialogSupport.h"
 #include "window/CheckedFileDialog.h"
+#include "window/CommonDialogSupport.h"
 
 namespace rimvista {
 

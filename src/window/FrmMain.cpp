@@ -16,18 +16,18 @@
 #include <QUrl>
 #include <utility>
 
+#include "core/NumberText.h"
+#include "core/UndoSnapshot.h"
+#include "core/cInifile.h"
+#include "window/C_CommonDialog.h"
+#include "window/FileDialogControl.h"
+#include "window/GuideMarker.h"
+#include "window/PathFunctions.h"
 #include "window/PictureBox.h"
 #include "window/QtText.h"
 #include "window/SettingsLocation.h"
 #include "window/Twips.h"
 #include "window/Viewport.h"
-#include "core/NumberText.h"
-#include "window/C_CommonDialog.h"
-#include "core/UndoSnapshot.h"
-#include "window/FileDialogControl.h"
-#include "window/PathFunctions.h"
-#include "window/GuideMarker.h"
-#include "core/cInifile.h"
 
 namespace rimvista {
 

@@ -1,7 +1,7 @@
 // The open and save dialog procedures built on the common dialog wrapper.
-#include "window/FrmMain.h"
 #include "window/C_CommonDialog.h"
 #include "window/FileFilters.h"
+#include "window/FrmMain.h"
 
 namespace rimvista {
 

@@ -8,19 +8,19 @@
 #include <QUrl>
 #include <exception>
 
-#include "window/BusyCursor.h"
-#include "window/FrmMain.h"
-#include "window/Messages.h"
-#include "window/PictureBox.h"
-#include "window/QtText.h"
-#include "window/Viewport.h"
-#include "window/DropTarget.h"
-#include "window/FileDialogControl.h"
-#include "window/FileFilters.h"
-#include "window/PathFunctions.h"
 #include "imageio/PictureFormats.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
+#include "window/BusyCursor.h"
+#include "window/DropTarget.h"
+#include "window/FileDialogControl.h"
+#include "window/FileFilters.h"
+#include "window/FrmMain.h"
+#include "window/Messages.h"
+#include "window/PathFunctions.h"
+#include "window/PictureBox.h"
+#include "window/QtText.h"
+#include "window/Viewport.h"
 
 namespace rimvista {
 

@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "core/FrameCommand.h"
+#include "core/NumberText.h"
+#include "core/UndoSnapshot.h"
 #include "window/BusyCursor.h"
 #include "window/FrmMain.h"
 #include "window/Messages.h"
 #include "window/PictureBox.h"
 #include "window/QtText.h"
-#include "core/NumberText.h"
-#include "core/FrameCommand.h"
-#include "core/UndoSnapshot.h"
 
 namespace rimvista {
 

@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "window/FrmMain.h"
-#include "window/PictureBox.h"
-#include "window/Viewport.h"
 #include "core/NumberText.h"
+#include "window/FrmMain.h"
 #include "window/GuideMarker.h"
+#include "window/PictureBox.h"
 #include "window/SelectOnFocus.h"
+#include "window/Viewport.h"
 
 namespace rimvista {
 

@@ -7,14 +7,14 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "core/NumberText.h"
+#include "core/cInifile.h"
 #include "window/FrmMain.h"
+#include "window/GuideMarker.h"
 #include "window/PictureBox.h"
 #include "window/Twips.h"
 #include "window/Viewport.h"
 #include "window/WindowLayout.h"
-#include "core/cInifile.h"
-#include "core/NumberText.h"
-#include "window/GuideMarker.h"
 
 namespace rimvista {
 
@@ -65,8 +65,8 @@ void FrmMain::restoreWindowRect() {
 QMargins FrmMain::frameMargins() const {
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(),
-            outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
 }
 
 void FrmMain::applyRestoredFrame() {

@@ -4,10 +4,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 #include "window/FrmMain.h"
 #include "window/Messages.h"
-#include "core/cInifile.h"
-#include "core/RegistrationStore.h"
 #include "window/frmList.h"
 
 namespace rimvista {

@@ -16,9 +16,9 @@
 #include <cmath>
 
 #include "window/FrmMain.h"
+#include "window/GuideMarker.h"
 #include "window/PictureBox.h"
 #include "window/Viewport.h"
-#include "window/GuideMarker.h"
 
 namespace rimvista {
 

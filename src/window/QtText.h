@@ -9,12 +9,16 @@
 
 namespace rimvista {
 
-inline std::string toUtf8(const QString& s) { return s.toStdString(); }
+inline std::string toUtf8(const QString& s) {
+    return s.toStdString();
+}
 inline QString fromUtf8(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-inline std::string fsName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline std::string fsName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 inline QString fromFsName(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }

@@ -5,10 +5,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 #include "window/QtText.h"
 #include "window/Twips.h"
-#include "core/cInifile.h"
-#include "core/RegistrationStore.h"
 
 namespace rimvista {
 
@@ -123,8 +123,8 @@ bool frmList::eventFilter(QObject* watched, QEvent* event) {
     // Down would select the second slot. A list with nothing selected starts at the first slot.
     if (watched == List1 && event->type() == QEvent::KeyPress && ListIndex() < 0) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool toFirst = key->key() == Qt::Key_Down || key->key() == Qt::Key_Up ||
-                             key->key() == Qt::Key_Home;
+        const bool toFirst =
+            key->key() == Qt::Key_Down || key->key() == Qt::Key_Up || key->key() == Qt::Key_Home;
         if (toFirst && key->modifiers() == Qt::NoModifier && List1->count() > 0) {
             List1->setCurrentRow(0);
             return true;

@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "core/FrameCommand.h"
+#include "core/RegistrationStore.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
-#include "core/RegistrationStore.h"
 #include "support/TestPictures.h"
 
 namespace rimvista::test {

@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "BatchProcess.h"
-#include "window/PictureBox.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/PictureBox.h"
 
 namespace rimvista::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "IniTestFiles.h"
-#include "core/cInifile.h"
 #include "core/NumberText.h"
+#include "core/cInifile.h"
 
 namespace rimvista {
 namespace {
@@ -71,15 +71,16 @@ TEST_F(SettingsInput, FirstWriteTurnsAShiftJisFileIntoTheSameTextInUtf8) {
 TEST_F(SettingsInput, EachLineKeepsItsOwnEncoding) {
     // A converted file to which the old program appended one Shift-JIS line.
     const std::string utf8Part = "[ListData001]\r\nDataNum=1\r\nListName=額縁・二重\r\n";
-    const std::string appended = "[ListData002]\r\nListName=" +
-                                 toShiftJis("ボタン風（凸）") + "\r\n";
+    const std::string appended =
+        "[ListData002]\r\nListName=" + toShiftJis("ボタン風（凸）") + "\r\n";
     putFile(utf8Part + appended);
     EXPECT_EQ(ini.ReadStr("ListData001", "ListName", ""), "額縁・二重");
     EXPECT_EQ(ini.ReadStr("ListData002", "ListName", ""), "ボタン風（凸）");
 
     ASSERT_NE(ini.WriteStr("ListData001", "DataNum", "2"), 0);
-    EXPECT_EQ(fileBytes(), "[ListData001]\r\nDataNum=2\r\nListName=額縁・二重\r\n"
-                           "[ListData002]\r\nListName=ボタン風（凸）\r\n");
+    EXPECT_EQ(fileBytes(),
+              "[ListData001]\r\nDataNum=2\r\nListName=額縁・二重\r\n"
+              "[ListData002]\r\nListName=ボタン風（凸）\r\n");
 }
 
 TEST_F(SettingsInput, DamagedFilesNeitherCrashNorBlockWrites) {

@@ -1,10 +1,10 @@
 // No lost settings: crashes in the middle of a write, readers holding the old file, and two
 // running copies of the program writing the same file.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,8 +139,8 @@ int runAsUnprivileged(const std::function<int()>& body) {
     const pid_t child = ::fork();
     if (child < 0) return -1;
     if (child == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
-                                 ::setuid(65534) != 0))
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(3);
         ::_exit(body());
     }

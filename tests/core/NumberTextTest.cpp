@@ -86,8 +86,8 @@ TEST(NumberText, SinglesRoundTripThroughTheSyntax) {
 
 TEST(NumberSyntax, FullWidthFormsReadAsTheirAsciiForms) {
     const std::pair<const char*, double> cases[] = {
-        {"５", 5},          {"１２．５", 12.5}, {"－３", -3},        {"＋４", 4},
-        {"\u3000７\u3000", 7}, {"1２", 12},      {"２ｅ２", 200},     {"１．５Ｅ－１", 0.15},
+        {"５", 5},   {"１２．５", 12.5}, {"－３", -3},           {"＋４", 4}, {"\u3000７\u3000", 7},
+        {"1２", 12}, {"２ｅ２", 200},    {"１．５Ｅ－１", 0.15},
     };
     for (const auto& [text, value] : cases) {
         const auto v = num::parseNumber(text);

@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 
-#include "window/PictureBox.h"
 #include "support/ModalAnswer.h"
+#include "window/PictureBox.h"
 
 namespace rimvista::test {
 

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "window/FrmMain.h"
 #include "core/PixelSurface.h"
 #include "support/ModalAnswer.h"
+#include "window/FrmMain.h"
 
 namespace rimvista::test {
 

@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include "DialogAnswers.h"
-#include "window/C_CommonDialog.h"
 #include "support/WindowFixture.h"
+#include "window/C_CommonDialog.h"
 
 namespace rimvista::test {
 namespace {

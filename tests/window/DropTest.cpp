@@ -1,8 +1,8 @@
 // Dropping one picture file on the viewport or the picture.
 #include <QLabel>
 
-#include "window/Viewport.h"
 #include "window/FileWindowTest.h"
+#include "window/Viewport.h"
 
 namespace rimvista::test {
 namespace {

@@ -4,11 +4,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "window/PictureBox.h"
 #include "core/FrameRenderer.h"
 #include "support/ModalAnswer.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/PictureBox.h"
 
 namespace rimvista::test {
 namespace {

@@ -2,9 +2,9 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "support/HugeClaims.h"
 #include "window/FileDialogControl.h"
 #include "window/FileWindowTest.h"
-#include "support/HugeClaims.h"
 
 namespace rimvista::test {
 namespace {

@@ -18,12 +18,12 @@
 #include <cstdlib>
 #include <functional>
 
-#include "window/PictureBox.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
 #include "support/ModalAnswer.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/PictureBox.h"
 
 namespace rimvista::test {
 

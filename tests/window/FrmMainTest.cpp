@@ -8,12 +8,12 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include "window/PictureBox.h"
-#include "window/Viewport.h"
 #include "core/cInifile.h"
-#include "window/GuideMarker.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/GuideMarker.h"
+#include "window/PictureBox.h"
+#include "window/Viewport.h"
 
 namespace rimvista::test {
 namespace {

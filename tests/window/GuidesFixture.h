@@ -5,11 +5,11 @@
 #include <QScrollBar>
 #include <array>
 
-#include "window/PictureBox.h"
-#include "window/Viewport.h"
-#include "window/GuideMarker.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/GuideMarker.h"
+#include "window/PictureBox.h"
+#include "window/Viewport.h"
 
 namespace rimvista::test {
 

@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "RegistrationFixture.h"
-#include "core/cInifile.h"
 #include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 
 namespace rimvista::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <QListWidget>
 
 #include "RegistrationFixture.h"
-#include "window/PictureBox.h"
-#include "core/cInifile.h"
 #include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 #include "support/TestPictures.h"
+#include "window/PictureBox.h"
 
 namespace rimvista::test {
 namespace {

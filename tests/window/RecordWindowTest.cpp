@@ -3,8 +3,8 @@
 #include <QListWidget>
 
 #include "RegistrationFixture.h"
-#include "core/cInifile.h"
 #include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 
 namespace rimvista::test {
 namespace {

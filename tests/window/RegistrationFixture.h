@@ -2,17 +2,17 @@
 // Driving Record and Recall through the real window: the name box, the list and any message box
 // are answered from a polling timer while they are modal, as a person would answer them.
 
-#include <QPointer>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <string>
 
-#include "window/frmList.h"
 #include "support/WindowFixture.h"
+#include "window/frmList.h"
 
 namespace rimvista::test {
 

@@ -1,6 +1,6 @@
 // Painted frames that were never saved are not thrown away without asking.
-#include "window/Viewport.h"
 #include "window/FileWindowTest.h"
+#include "window/Viewport.h"
 
 namespace rimvista::test {
 namespace {

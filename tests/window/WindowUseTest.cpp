@@ -6,14 +6,14 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "window/PictureBox.h"
-#include "window/Viewport.h"
 #include "core/RegistrationStore.h"
-#include "window/frmList.h"
 #include "core/cInifile.h"
 #include "support/ModalAnswer.h"
 #include "support/TestPictures.h"
 #include "support/WindowFixture.h"
+#include "window/PictureBox.h"
+#include "window/Viewport.h"
+#include "window/frmList.h"
 
 namespace rimvista::test {
 namespace {
