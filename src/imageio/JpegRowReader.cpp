@@ -3,6 +3,7 @@
 
 #include "imageio/ExifOrientation.h"
 #include "imageio/FormatRegistry.h"
+#include "imageio/JpegSegments.h"
 #include "imageio/JpegStream.h"
 #include "imageio/RowStream.h"
 
@@ -59,16 +60,14 @@ struct FileSource {
     }
 };
 
-// The saved Exif segments as a file of their own, for the orientation parser.
+// The orientation in the first saved Exif segment; 1 without one.
 int orientationOf(j_decompress_ptr cinfo) {
-    std::vector<std::uint8_t> bytes{0xFF, 0xD8};
     for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
-        const std::size_t length = m->data_length + 2;
-        bytes.insert(bytes.end(), {0xFF, m->marker, static_cast<std::uint8_t>(length >> 8),
-                                   static_cast<std::uint8_t>(length)});
-        bytes.insert(bytes.end(), m->data, m->data + m->data_length);
+        if (m->marker != kJpegApp1 || !segmentStartsWith(m->data, m->data_length, "Exif\0", 6))
+            continue;
+        return exifOrientationInTiff(m->data + 6, m->data_length - 6);
     }
-    return exifOrientation(bytes.data(), bytes.size());
+    return 1;
 }
 
 class JpegRowReader : public RowReader {
