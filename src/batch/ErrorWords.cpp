@@ -27,6 +27,11 @@ public:
     std::string because() const {
         return m_e.osError ? systemErrorText(m_e.osError, m_ja) : m_e.detail;
     }
+    // ": " and the reason, or nothing when there is none.
+    std::string colonBecause() const {
+        const std::string reason = because();
+        return reason.empty() ? reason : ": " + reason;
+    }
     // "JPEG, PNG or BMP", from the registry; with extensions ".jpg, .png or .bmp".
     std::string formats(bool extensions = false) const {
         std::string list;
@@ -105,9 +110,8 @@ std::string describe(const Error& e, Language language) {
                         "対応していない BMP 形式です (" + w.figure(0) + " ビット, 圧縮 " +
                             w.figure(1) + ")");
         case ErrorKind::DamagedData:
-            return w.in("damaged " + w.name(0) + " data: ",
-                        w.name(0) + " のデータが壊れています: ") +
-                   w.because();
+            return w.in("damaged " + w.name(0) + " data", w.name(0) + " のデータが壊れています") +
+                   w.colonBecause();
         case ErrorKind::PngChunkPastEnd:
             return w.in("damaged PNG file: a chunk runs past the end of the file",
                         "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています");

@@ -68,7 +68,8 @@ QString describe(const Error& e) {
             return QStringLiteral("対応していない BMP 形式です (%1 ビット, 圧縮 %2)")
                 .arg(figure(e, 0), figure(e, 1));
         case ErrorKind::DamagedData:
-            return QStringLiteral("%1 ファイルが壊れています: %2").arg(name(e, 0), because(e));
+            return QStringLiteral("%1 ファイルが壊れています").arg(name(e, 0)) +
+                   (because(e).isEmpty() ? QString() : QStringLiteral(": ") + because(e));
         case ErrorKind::PngChunkPastEnd:
             return QStringLiteral(
                 "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています");
