@@ -14,6 +14,7 @@
 
 #include "imageio/AtomicFile.h"
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
 
 namespace rimvista::files {
 
@@ -30,6 +31,11 @@ constexpr std::uint64_t kMostPixelsPerByte = 8 * kMostInflation;
 // reason out to the reading or writing function, whose guards then free the library's state.
 struct PngFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// A failure of our own output under libpng, carried out the same way.
+struct OutputFailure {
+    Error error;
 };
 
 [[noreturn]] void raise(png_structp, png_const_charp message) {
@@ -94,45 +100,45 @@ png_alloc_size_t chunkLimit(std::uint64_t fileSize) {
 
 // libpng allocates what a chunk's length claims before reading the chunk, so a claim that runs
 // past the end of the file is refused here, by the chunk heads alone, before libpng sees it.
-// Such a file could never be read to its end anyway.
-std::optional<std::string> checkChunkLengths(int fd, std::uint64_t fileSize) {
+// Such a file could never be read to its end anyway; nor can one that stops before its end
+// chunk, which is reported as cut short.
+Result<void> checkChunkLengths(int fd, std::uint64_t fileSize) {
     std::uint64_t at = 8;  // after the signature
     std::uint8_t head[8];
     while (fileSize - at >= sizeof head) {
         if (::pread(fd, head, sizeof head, static_cast<off_t>(at)) != ssize_t(sizeof head))
-            return std::nullopt;  // left to libpng to report
+            return {};  // left to libpng to report
         const std::uint64_t length = std::uint64_t(head[0]) << 24 | std::uint64_t(head[1]) << 16 |
                                      std::uint64_t(head[2]) << 8 | head[3];
-        if (length > fileSize - at - sizeof head)
-            return "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています";
-        if (std::memcmp(head + 4, "IEND", 4) == 0) break;  // what follows is not read
-        at += sizeof head + length + 4;                    // and the CRC
+        if (length > fileSize - at - sizeof head) return Error::of(ErrorKind::PngChunkPastEnd);
+        if (std::memcmp(head + 4, "IEND", 4) == 0) return {};  // what follows is not read
+        at += sizeof head + length + 4;                        // and the CRC
         if (at > fileSize) break;
     }
-    return std::nullopt;
+    return Error::of(ErrorKind::FileCutShort);
 }
 
 LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     ReadState s;
     // Non-blocking so that a pipe or device given as a picture is refused instead of hanging.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    if (fd < 0) return Error::of(ErrorKind::CannotOpen, errno);
     s.file = ::fdopen(fd, "rb");
     if (!s.file) {
+        const int error = errno;
         ::close(fd);
-        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+        return Error::of(ErrorKind::CannotOpen, error);
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
-    if (!S_ISREG(status.st_mode))
-        return LoadResult::failure("ファイルを開けません: 通常のファイルではありません");
+    if (::fstat(fd, &status) != 0) return Error::of(ErrorKind::CannotOpen, errno);
+    if (!S_ISREG(status.st_mode)) return Error::of(ErrorKind::NotRegularFile);
     const auto fileSize = static_cast<std::uint64_t>(status.st_size);
-    if (auto refused = checkChunkLengths(fd, fileSize)) return LoadResult::failure(*refused);
+    if (fileSize < 8) return Error::of(ErrorKind::FileCutShort);
+    if (auto sound = checkChunkLengths(fd, fileSize); !sound) return sound.error();
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, raise, ignoreWarning);
-    if (!s.png) return LoadResult::failure("メモリが足りません");
+    if (!s.png) return Error::of(ErrorKind::OutOfMemory);
     s.info = png_create_info_struct(s.png);
-    if (!s.info) return LoadResult::failure("メモリが足りません");
+    if (!s.info) return Error::of(ErrorKind::OutOfMemory);
     png_set_user_limits(s.png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_set_chunk_malloc_max(s.png, chunkLimit(fileSize));
     // A profile that does not match its colour space is still the file's profile.
@@ -148,16 +154,15 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
         (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     // The claimed size is weighed before anything is allocated for it: a small file cannot hold
     // it, and the picture with its alpha plane and row table must fit in the memory left.
-    if (auto refused = checkFileHoldsPicture(width, height, fileSize, kMostPixelsPerByte))
-        return LoadResult::failure(*refused);
+    if (auto fits = checkFileHoldsPicture(width, height, fileSize, kMostPixelsPerByte); !fits)
+        return fits.error();
     const std::uint64_t alphaPlane =
         extras && hasAlpha ? std::uint64_t(width) * std::uint64_t(height) : 0;
     // Besides the row table, libpng keeps two rows of up to 8 bytes a pixel while reading.
     const std::uint64_t rowTable = std::uint64_t(height) * sizeof(png_bytep);
     const std::uint64_t libraryRows = 2 * (std::uint64_t(width) * 8 + 64);
     const std::uint64_t alsoNeeded = alphaPlane + rowTable + libraryRows;
-    if (auto refused = checkPictureSize(width, height, alsoNeeded))
-        return LoadResult::failure(*refused);
+    if (auto fits = checkPictureSize(width, height, alsoNeeded); !fits) return fits.error();
     png_set_expand(s.png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
     png_set_scale_16(s.png);
     if (!(colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(s.png);
@@ -166,13 +171,14 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     if (png_get_rowbytes(s.png, s.info) != std::size_t(width) * 4)
-        return LoadResult::failure("対応していない PNG 形式です");
+        return Error::of(ErrorKind::PngUnsupported);
 
     LoadResult result = allocatePicture(width, height, alsoNeeded);
-    if (!result.ok()) return result;
+    if (!result) return result;
+    PixelSurface& picture = *result;
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y)
-        rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(result.picture.row(y));
+        rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(picture.row(y));
     png_read_image(s.png, rows.data());
     png_read_end(s.png, s.info);
 
@@ -183,13 +189,13 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
             extras->alpha.resize(std::size_t(width) * std::size_t(height));
             std::uint8_t* a = extras->alpha.data();
             for (int y = 0; y < height; ++y) {
-                const Pixel* row = result.picture.row(y);
+                const Pixel* row = picture.row(y);
                 for (int x = 0; x < width; ++x) *a++ = row[x].reserved;
             }
         }
         readMetadata(s.png, s.info, extras->metadata);
     }
-    clearReserved(result.picture);
+    clearReserved(picture);
     return result;
 }
 
@@ -203,7 +209,7 @@ struct WriteState {
 
 void writeToFile(png_structp png, png_bytep data, png_size_t size) {
     auto* file = static_cast<AtomicFile*>(png_get_io_ptr(png));
-    if (auto error = file->write(data, size)) throw PngFailure(*error);
+    if (auto written = file->write(data, size); !written) throw OutputFailure{written.error()};
 }
 void flushNothing(png_structp) {}
 
@@ -246,20 +252,20 @@ void writeMetadata(png_structp png, png_infop info, const PictureMetadata& m) {
     }
 }
 
-std::optional<std::string> writePngFile(const PixelSurface& surface, const std::string& path,
-                                        const PngExtras& extras) {
+Result<void> writePngFile(const PixelSurface& surface, const std::string& path,
+                          const PngExtras& extras) {
     if (surface.isNull() || surface.width() <= 0 || surface.height() <= 0)
-        return "保存する画像がありません";
+        return Error::of(ErrorKind::NothingToSave);
     const int width = surface.width(), height = surface.height();
     const bool alpha = extras.alpha.size() == std::size_t(width) * std::size_t(height);
     const int channels = (extras.grey ? 1 : 3) + (alpha ? 1 : 0);
     AtomicFile file(path);
-    if (auto error = file.open()) return error;
+    if (auto opened = file.open(); !opened) return opened;
     WriteState s;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, raise, ignoreWarning);
-    if (!s.png) return "メモリが足りません";
+    if (!s.png) return Error::of(ErrorKind::OutOfMemory);
     s.info = png_create_info_struct(s.png);
-    if (!s.info) return "メモリが足りません";
+    if (!s.info) return Error::of(ErrorKind::OutOfMemory);
     png_set_option(s.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
     png_set_benign_errors(s.png, 1);
     png_set_write_fn(s.png, &file, writeToFile, flushNothing);
@@ -300,20 +306,26 @@ LoadResult readPng(const std::string& path, PngExtras* extras) {
     try {
         return readPngFile(path, extras);
     } catch (const PngFailure& e) {
-        return LoadResult::failure(std::string("PNG ファイルが壊れています: ") + e.what());
+        return Error::of(ErrorKind::DamagedData)
+            .naming({formatName(FormatId::Png)})
+            .saying(e.what());
     } catch (const std::bad_alloc&) {
-        return LoadResult::failure("メモリが足りません");
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 
-std::optional<std::string> savePng(const PixelSurface& surface, const std::string& path,
-                                   const PngExtras& extras) {
+Result<void> savePng(const PixelSurface& surface, const std::string& path,
+                     const PngExtras& extras) {
     try {
         return writePngFile(surface, path, extras);
+    } catch (const OutputFailure& failure) {
+        return failure.error;
     } catch (const PngFailure& e) {
-        return std::string("PNG で保存できません: ") + e.what();
+        return Error::of(ErrorKind::EncodeFailed)
+            .naming({formatName(FormatId::Png)})
+            .saying(e.what());
     } catch (const std::bad_alloc&) {
-        return "メモリが足りません";
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 

@@ -73,16 +73,19 @@ TEST_F(BatchStreamTest, StreamedOutputsAndMessagesEqualTheWholePicturePath) {
     m.xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
     m.comments = {"on a hill", "at dusk"};
     m.density = files::Density{files::Density::Unit::PerCentimetre, 118, 118};
-    ASSERT_FALSE(files::saveJpegWith(randomSurface(91, 75, 5), path("meta.jpg").string(), 83,
-                                     files::ChromaSampling::S420, m));
+    ASSERT_TRUE(files::saveJpegWith(randomSurface(91, 75, 5), path("meta.jpg").string(), 83,
+                                    files::ChromaSampling::S420, m)
+                    .ok());
     for (auto [name, sampling] : {std::pair{"s422.jpg", files::ChromaSampling::S422},
                                   {"grey.jpg", files::ChromaSampling::Grey}})
-        ASSERT_FALSE(
-            files::saveJpegWith(randomSurface(64, 50, 6), path(name).string(), 90, sampling, {}));
+        ASSERT_TRUE(
+            files::saveJpegWith(randomSurface(64, 50, 6), path(name).string(), 90, sampling, {})
+                .ok());
     // Cannot stream: turned by its Exif orientation.
     m.exif[18] = 6;
-    ASSERT_FALSE(files::saveJpegWith(randomSurface(70, 52, 7), path("turned.jpg").string(), 88,
-                                     files::ChromaSampling::S444, m));
+    ASSERT_TRUE(files::saveJpegWith(randomSurface(70, 52, 7), path("turned.jpg").string(), 88,
+                                    files::ChromaSampling::S444, m)
+                    .ok());
     // Damaged half way: the stream fails, and the whole-picture path words the failure.
     const std::string whole = bytes("s422.jpg");
     writeText("cut.jpg", whole.substr(0, whole.size() * 2 / 3));
@@ -137,13 +140,12 @@ TEST_F(BatchStreamTest, TheMemoryGateCountsWhatEachPathHolds) {
     const std::uint64_t pixels = std::uint64_t{3000} * 2000 * 4;
     batch::RunSettings settings;
     settings.frames = {frame(5, 5, 5, 5, 0, 0, 0, 0, 0)};
-    for (const auto& [output, format, streams] :
-         {std::tuple{"o.jpg", batch::OutputFormat::Jpg, true},
-          {"o.bmp", batch::OutputFormat::Bmp, true},
-          {"o.png", batch::OutputFormat::Png, false}}) {
+    for (const auto& [output, format, streams] : {std::tuple{"o.jpg", files::FormatId::Jpeg, true},
+                                                  {"o.bmp", files::FormatId::Bmp, true},
+                                                  {"o.png", files::FormatId::Png, false}}) {
         batch::MemoryGate gate(std::uint64_t{1} << 30);
         const batch::PictureJob job{path("big.bmp").string(), path(output).string(), format,
-                                    batch::OutputFormat::Bmp};
+                                    files::FormatId::Bmp};
         EXPECT_EQ(batch::framePicture(job, settings, gate).status,
                   batch::PictureOutcome::Status::Written)
             << output;
