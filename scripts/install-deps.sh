@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk openbox
   locales util-linux
-  desktop-file-utils dpkg-dev file man-db
+  desktop-file-utils dpkg-dev file man-db lintian appstream
 )
 
 # The suite also runs in a German and a Japanese locale, as users' machines do.
