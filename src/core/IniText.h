@@ -12,16 +12,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rimvista::ini {
 
 bool isValidUtf8(std::string_view bytes);
 
-// Each line that is not valid UTF-8 is taken as code page 932 (Shift-JIS) text, as the old
-// program wrote it; valid UTF-8 lines stay as they are. Sequences that are neither become U+FFFD.
-// wasLegacy: some line was converted, so the next write stores the file as UTF-8.
+// The bytes with each byte that starts no valid UTF-8 sequence shown as U+FFFD.
+std::string toValidUtf8(std::string_view bytes);
+
+// Each line that is not valid UTF-8 but is code page 932 (Shift-JIS), as the old program wrote
+// it, is converted to UTF-8; a line that is valid both ways follows what the other lines show (a
+// byte order mark, or more lines that are only one of them; UTF-8 when nothing tells); a line
+// that is neither keeps its bytes, so that writing another line cannot destroy it.
+// wasLegacy: some line was converted, so the next write stores it as UTF-8.
 struct DecodedText {
-    std::string utf8;
+    std::string text;
     bool wasLegacy = false;
 };
 DecodedText decodeFileText(std::string bytes);
@@ -40,6 +46,14 @@ bool isWritableValue(std::string_view value);
 // The raw value of the first entry `key` in the first section `section`, or nothing.
 std::optional<std::string_view> findValue(std::string_view text, std::string_view section,
                                           std::string_view key);
+
+// findValue for many sections and keys in one pass over the text: element
+// s * keys.size() + k is findValue(text, sections[s], keys[k]). anySection: whether the text
+// holds a section line at all.
+std::vector<std::optional<std::string_view>> findValues(std::string_view text,
+                                                        const std::vector<std::string>& sections,
+                                                        const std::vector<std::string>& keys,
+                                                        bool* anySection = nullptr);
 
 // The text with the entry set: an existing value is replaced in place; a missing key is added
 // after the section's last non-blank line; a missing section is appended at the end. New lines
