@@ -22,7 +22,8 @@ namespace rimvista {
     X(FileCutShort)             \
     X(CannotWrite)              \
     X(CannotReplace)            \
-    X(CannotCreateTemporary)
+    X(CannotCreateTemporary)    \
+    X(SettingsBusy)
 
 enum class ErrorKind {
 #define RIMVISTA_ERROR_KIND_ENUM(name) name,
