@@ -34,9 +34,13 @@ RIMVISTA_FUZZ_TARGET(fuzzRegistration) {
         at = lf + 1;
     }
 
-    const std::string decoded = ini::decodeFileText(std::string(text)).utf8;
+    const std::string decoded = ini::decodeFileText(std::string(text)).text;
     const IniDraft draft(decoded);
     if (const auto free = reg::lowestFreeSlot(draft)) FUZZ_CHECK(reg::isFree(draft, *free));
+    // The one-pass snapshot reads what the key-by-key reads read.
+    const IniSnapshot slots = reg::slotsSnapshot(decoded);
+    FUZZ_CHECK(reg::lowestFreeSlot(slots) == reg::lowestFreeSlot(draft));
+    FUZZ_CHECK(reg::readName(slots, slot) == reg::readName(draft, slot));
 
     const char* path = fuzz::asFile(data + 1, size - 1);
     const auto loaded = batch::loadRegistration(path, "#" + std::to_string(slot));
