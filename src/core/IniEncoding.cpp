@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::size_t kRunBytes = 1 << 20;
 
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -88,24 +89,22 @@ public:
     bool append(std::string_view bytes, std::string& out) {
         if (!ready()) return false;
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        const std::size_t start = out.size();
-        out.resize(start + bytes.size() * 3 + 4);  // each byte gives at most three
+        // Each byte gives at most three; the scratch space is reused, never cleared again.
+        if (m_scratch.size() < bytes.size() * 3 + 4) m_scratch.resize(bytes.size() * 3 + 4);
         char* in = const_cast<char*>(bytes.data());
         std::size_t inLeft = bytes.size();
-        char* dst = out.data() + start;
-        std::size_t outLeft = out.size() - start;
+        char* dst = m_scratch.data();
+        std::size_t outLeft = m_scratch.size();
         const std::size_t r = iconv(m_cd, &in, &inLeft, &dst, &outLeft);
-        if (r == static_cast<std::size_t>(-1) || inLeft != 0) {
-            out.resize(start);
-            return false;
-        }
-        out.resize(out.size() - outLeft);
+        if (r == static_cast<std::size_t>(-1) || inLeft != 0) return false;
+        out.append(m_scratch.data(), m_scratch.size() - outLeft);
         return true;
     }
 
 private:
     bool ready() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
     iconv_t m_cd;
+    std::string m_scratch;
 };
 
 // Calls `each` with every line of the bytes, its LF included.
@@ -178,18 +177,38 @@ DecodedText decodeFileText(std::string bytes) {
     Cp932ToUtf8 converter;
     DecodedText decoded{{}, false};
     decoded.text.reserve(all.size() + all.size() / 2);
-    forEachLine(all, [&](std::string_view line) {
-        if (isAscii(line)) {
-            decoded.text += line;
+    // Lines to convert are gathered into runs (ASCII lines read the same either way) and each
+    // run converted at once; a run with a sequence that has no UTF-8 form goes line by line.
+    std::size_t runStart = 0, runEnd = 0;
+    const auto flush = [&] {
+        const std::string_view run = all.substr(runStart, runEnd - runStart);
+        runStart = runEnd;
+        if (run.empty()) return;
+        if (converter.append(run, decoded.text)) {
+            decoded.wasLegacy = true;
             return;
         }
-        const bool utf8 = isValidUtf8(line);
-        const bool convert = isCodePage932(line) && (legacy || !utf8);
-        if (convert && converter.append(line, decoded.text))
-            decoded.wasLegacy = true;
-        else
-            decoded.text += line;
+        forEachLine(run, [&](std::string_view line) {
+            if (!isAscii(line) && converter.append(line, decoded.text))
+                decoded.wasLegacy = true;
+            else
+                decoded.text += line;
+        });
+    };
+    forEachLine(all, [&](std::string_view line) {
+        const std::size_t begin = static_cast<std::size_t>(line.data() - all.data());
+        const bool ascii = isAscii(line);
+        const bool convert = !ascii && isCodePage932(line) && (legacy || !isValidUtf8(line));
+        if (convert || (ascii && runEnd > runStart)) {
+            runEnd = begin + line.size();
+            if (runEnd - runStart >= kRunBytes) flush();  // keeps the scratch space small
+            return;
+        }
+        flush();
+        decoded.text += line;
+        runStart = runEnd = begin + line.size();
     });
+    flush();
     return decoded;
 }
 

@@ -66,4 +66,12 @@ std::string settingsFileFor(const std::string& executableFolder, const std::stri
     return (userFolder / fileName).string();
 }
 
+std::string firstFolder(const std::string& stored, bool storedExists,
+                        const std::string& programFolder,
+                        const std::vector<std::string>& binFolders) {
+    if (!isInstalledBinFolder(programFolder, binFolders))
+        return storedExists ? stored : programFolder;
+    return storedExists && !isInstalledBinFolder(stored, binFolders) ? stored : picturesFolder();
+}
+
 }  // namespace rimvista

@@ -24,4 +24,12 @@ bool isInstalledBinFolder(const std::string& folder,
 std::string settingsFileFor(const std::string& executableFolder, const std::string& baseName,
                             const std::vector<std::string>& binFolders = installedBinFolders());
 
+// Where the open and save dialogs start, from the folder remembered in the settings file and
+// whether it passes the window's folder test: that folder when it does; otherwise the program's
+// own folder for a portable copy, and the user's pictures folder for an installed one, which
+// also takes it instead of a program folder (that holds no pictures and takes none).
+std::string firstFolder(const std::string& stored, bool storedExists,
+                        const std::string& programFolder,
+                        const std::vector<std::string>& binFolders = installedBinFolders());
+
 }  // namespace rimvista

@@ -21,7 +21,6 @@
 #include "core/NumberText.h"
 #include "core/SettingsPath.h"
 #include "core/UndoSnapshot.h"
-#include "core/UserFolders.h"
 #include "core/cInifile.h"
 #include "window/C_CommonDialog.h"
 #include "window/FileDialogControl.h"
@@ -234,15 +233,9 @@ void FrmMain::Form_Load() {
     restoreWindowRect();
     Picture1->move(0, 0);
 
-    // An installed copy's own folder holds no pictures and cannot take any: there the dialogs
-    // start in the user's pictures folder, also instead of a stored program folder.
-    const bool installed = isInstalledBinFolder(fsName(appFolder));
-    const QString start = installed ? fromFsName(picturesFolder()) : appFolder;
     const auto remembered = [&](const char* key) {
-        const QString folder = fromUtf8(Ini().ReadStr("Folder", key, toUtf8(start)));
-        const bool usable = paths::FolderExists(toUtf8(folder)) &&
-                            !(installed && isInstalledBinFolder(fsName(folder)));
-        return usable ? folder : start;
+        const std::string stored = Ini().ReadStr("Folder", key, toUtf8(appFolder));
+        return fromUtf8(firstFolder(stored, paths::FolderExists(stored), toUtf8(appFolder)));
     };
     DataFolder = remembered("DataFolder");
     SaveFolder = remembered("SaveFolder");
