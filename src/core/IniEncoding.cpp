@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "core/IniText.h"
@@ -133,7 +134,26 @@ bool leansToCodePage932(std::string_view all) {
     return cp932Only > utf8Only;
 }
 
+// Whether decodeFileText converts the (non-ASCII) line from the old program's code page.
+bool convertsLine(std::string_view line, bool legacy) {
+    return isCodePage932(line) && (legacy || !isValidUtf8(line));
+}
+
 }  // namespace
+
+struct LineDecoder::Converter : Cp932ToUtf8 {};
+
+LineDecoder::LineDecoder(std::string_view file)
+    : m_converter(std::make_unique<Converter>()), m_legacy(leansToCodePage932(file)) {}
+
+LineDecoder::~LineDecoder() = default;
+
+std::string LineDecoder::decode(std::string_view line) const {
+    std::string out;
+    if (isAscii(line) || !convertsLine(line, m_legacy) || !m_converter->append(line, out))
+        out = line;
+    return out;
+}
 
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -172,11 +192,15 @@ DecodedText decodeFileText(std::string bytes) {
     // otherwise UTF-8, and one such line must not garble every UTF-8 name around it. A line that
     // is both follows the rest of the file; one that is neither keeps its bytes, so that a
     // write elsewhere in the file does not destroy what no reader here could show.
-    const std::string_view all = bytes;
+    std::string_view all = bytes;
     const bool legacy = leansToCodePage932(all);
     Cp932ToUtf8 converter;
     DecodedText decoded{{}, false};
     decoded.text.reserve(all.size() + all.size() / 2);
+    if (all.substr(0, kBom.size()) == kBom) {  // a mark, not part of the first line's text
+        decoded.text += kBom;
+        all.remove_prefix(kBom.size());
+    }
     // Lines to convert are gathered into runs (ASCII lines read the same either way) and each
     // run converted at once; a run with a sequence that has no UTF-8 form goes line by line.
     std::size_t runStart = 0, runEnd = 0;
@@ -198,7 +222,7 @@ DecodedText decodeFileText(std::string bytes) {
     forEachLine(all, [&](std::string_view line) {
         const std::size_t begin = static_cast<std::size_t>(line.data() - all.data());
         const bool ascii = isAscii(line);
-        const bool convert = !ascii && isCodePage932(line) && (legacy || !isValidUtf8(line));
+        const bool convert = !ascii && convertsLine(line, legacy);
         if (convert || (ascii && runEnd > runStart)) {
             runEnd = begin + line.size();
             if (runEnd - runStart >= kRunBytes) flush();  // keeps the scratch space small

@@ -29,15 +29,46 @@ std::optional<std::size_t> placeOf(const std::vector<std::string>& names, std::s
     return std::nullopt;
 }
 
+// The whole line holding the byte at `at`, its line end included, without a leading byte order
+// mark.
+std::string_view lineAround(std::string_view text, std::size_t at) {
+    const std::size_t lf = text.rfind('\n', at);
+    std::size_t begin = lf == std::string_view::npos ? 0 : lf + 1;
+    if (begin == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") begin = 3;
+    const std::size_t next = text.find('\n', at);
+    return text.substr(begin, next == std::string_view::npos ? text.npos : next + 1 - begin);
+}
+
+// An entry line's value as findValue gives it: after the first '=', without the line end.
+std::string_view valueOfLine(std::string_view line) {
+    std::string_view value = line.substr(line.find('=') + 1);
+    if (!value.empty() && value.back() == '\n') value.remove_suffix(1);
+    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+    return value;
+}
+
 }  // namespace
 
 IniSnapshot::IniSnapshot(std::string_view text, std::vector<std::string> sections,
                          std::vector<std::string> keys)
+    : IniSnapshot(text, std::move(sections), std::move(keys), nullptr) {}
+
+IniSnapshot::IniSnapshot(std::string_view text, std::vector<std::string> sections,
+                         std::vector<std::string> keys, const ini::LineDecoder* decoder)
     : m_sections(std::move(sections)), m_keys(std::move(keys)) {
     const auto found = ini::findValues(text, m_sections, m_keys, &m_hasSections);
     m_values.reserve(found.size());
     for (const auto& value : found) {
-        m_values.push_back(value ? std::optional<std::string>(*value) : std::nullopt);
+        if (!value) {
+            m_values.emplace_back();
+        } else if (!decoder) {
+            m_values.emplace_back(std::string(*value));
+        } else {
+            // The names are ASCII, and no byte of an old two-byte character is a line end, '='
+            // or a blank: the raw text finds the same line the decoded one would.
+            m_values.emplace_back(std::string(valueOfLine(decoder->decode(
+                lineAround(text, static_cast<std::size_t>(value->data() - text.data()))))));
+        }
     }
 }
 
@@ -49,8 +80,11 @@ Result<IniSnapshot> IniSnapshot::ofFile(const cInifile& file, std::vector<std::s
     auto contents = ini::readRegularFile(file.FileName());
     if (!contents) return contents.error();
     if (!contents->exists) return empty;
-    const ini::DecodedText decoded = ini::decodeFileText(std::move(contents->bytes));
-    return IniSnapshot(decoded.text, std::move(sections), std::move(keys));
+    if (ini::isValidUtf8(contents->bytes))
+        return IniSnapshot(contents->bytes, std::move(sections), std::move(keys));
+    // Decoding only the lines read keeps a large old file from being converted whole.
+    const ini::LineDecoder decoder(contents->bytes);
+    return IniSnapshot(contents->bytes, std::move(sections), std::move(keys), &decoder);
 }
 
 std::optional<std::string_view> IniSnapshot::raw(std::string_view section,

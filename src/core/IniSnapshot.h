@@ -15,10 +15,14 @@
 namespace rimvista {
 
 class cInifile;
+namespace ini {
+class LineDecoder;
+}
 
 class IniSnapshot {
 public:
-    // The values of `keys` in each of `sections`, from a text as decodeFileText gives it.
+    // The values of `keys` in each of `sections` (plain ASCII names), from a text as
+    // decodeFileText gives it.
     IniSnapshot(std::string_view text, std::vector<std::string> sections,
                 std::vector<std::string> keys);
     // The same from the settings file; a missing file gives an empty snapshot, anything that
@@ -37,6 +41,8 @@ public:
 
 private:
     IniSnapshot() = default;
+    IniSnapshot(std::string_view text, std::vector<std::string> sections,
+                std::vector<std::string> keys, const ini::LineDecoder* decoder);
     std::optional<std::string_view> raw(std::string_view section, std::string_view key) const;
 
     std::vector<std::string> m_sections, m_keys;

@@ -9,6 +9,7 @@
 // without the blanks around them. Lines end at LF; a CR before the LF belongs to the line end.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,23 @@ struct DecodedText {
     bool wasLegacy = false;
 };
 DecodedText decodeFileText(std::string bytes);
+
+// decodeFileText for single lines of a file that is not all UTF-8, for a reader that wants a few
+// lines of a large file: what the file shows is taken once, and each line then decodes exactly
+// as decodeFileText decodes it within the file.
+class LineDecoder {
+public:
+    explicit LineDecoder(std::string_view file);
+    ~LineDecoder();
+    LineDecoder(const LineDecoder&) = delete;
+    LineDecoder& operator=(const LineDecoder&) = delete;
+    std::string decode(std::string_view line) const;
+
+private:
+    struct Converter;
+    std::unique_ptr<Converter> m_converter;
+    bool m_legacy;
+};
 
 // The longest prefix of at most maxBytes that does not split a UTF-8 character.
 std::string_view cutUtf8(std::string_view text, std::size_t maxBytes);

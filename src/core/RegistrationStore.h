@@ -44,6 +44,7 @@ std::string formatEntry(const FrameParams& p);
 struct EntryText {
     std::array<std::string, 8> fields;  // W0, W1, W2, W3, X0, X1, Y0, Y1
     std::int16_t kind = 0;              // 0 convex, 1 concave
+    bool operator==(const EntryText&) const = default;
 };
 // Empty for what the program never writes: fewer than eight commas, or a kind that is not a
 // number giving 0 or 1 (more than eight commas leave a kind that is not a number).
