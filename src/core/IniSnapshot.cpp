@@ -29,10 +29,10 @@ std::optional<std::size_t> placeOf(const std::vector<std::string>& names, std::s
     return std::nullopt;
 }
 
-// The whole line holding the byte at `at`, its line end included, without a leading byte order
-// mark.
+// The whole line of the value starting at `at` (just after its '=', so at > 0), its line end
+// included, without a leading byte order mark. An empty value may start on the line's own LF.
 std::string_view lineAround(std::string_view text, std::size_t at) {
-    const std::size_t lf = text.rfind('\n', at);
+    const std::size_t lf = text.rfind('\n', at - 1);
     std::size_t begin = lf == std::string_view::npos ? 0 : lf + 1;
     if (begin == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") begin = 3;
     const std::size_t next = text.find('\n', at);
