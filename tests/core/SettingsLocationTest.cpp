@@ -21,17 +21,20 @@ namespace {
 namespace fs = std::filesystem;
 
 enum class Where { Beside, Config };
-enum class Start { Program, Pictures };
 
 struct Location {
-    const char* name;
     bool installed, root, filePresent, folderWritable;
     Where settings;
-    Start start;  // for a remembered folder that is the program's own, and one that is gone
 };
 
+std::string nameOf(const Location& row) {
+    return std::string(row.installed ? "Installed" : "Portable") + (row.root ? "Root" : "User") +
+           (row.filePresent ? "FilePresent" : "NoFile") +
+           (row.folderWritable ? "FolderWritable" : "FolderReadOnly");
+}
+
 void PrintTo(const Location& row, std::ostream* out) {
-    *out << row.name;
+    *out << nameOf(row);
 }
 
 class SettingsLocation : public ::testing::TestWithParam<Location> {
@@ -107,54 +110,40 @@ protected:
     bool m_mounted = false;
 };
 
+// The dialogs start in the program's folder for a portable copy, in the pictures folder for an
+// installed one, when the remembered folder is the program's own or is gone.
 TEST_P(SettingsLocation, FollowsTheInstalledOrPortableRule) {
     const Location& row = GetParam();
     const std::string settings = row.settings == Where::Beside
                                      ? (m_bin / "rimvista.ini").string()
                                      : (m_home / ".config/rimvista/rimvista.ini").string();
-    const std::string start =
-        row.start == Start::Program ? m_bin.string() : (m_home / "Bilder").string();
+    const std::string start = row.installed ? (m_home / "Bilder").string() : m_bin.string();
     EXPECT_EQ(askAsRowUser(), settings + "\n" + start + "\n" + start + "\n" + m_home.string());
 }
 
 constexpr bool kInstalled = true, kPortable = false, kRoot = true, kUser = false;
 constexpr bool kPresent = true, kAbsent = false, kWritable = true, kReadOnly = false;
+constexpr Where kBeside = Where::Beside, kConfig = Where::Config;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsLocation,
-    ::testing::Values(Location{"InstalledRootPresentWritable", kInstalled, kRoot, kPresent,
-                               kWritable, Where::Config, Start::Pictures},
-                      Location{"InstalledRootPresentReadOnly", kInstalled, kRoot, kPresent,
-                               kReadOnly, Where::Config, Start::Pictures},
-                      Location{"InstalledRootAbsentWritable", kInstalled, kRoot, kAbsent, kWritable,
-                               Where::Config, Start::Pictures},
-                      Location{"InstalledRootAbsentReadOnly", kInstalled, kRoot, kAbsent, kReadOnly,
-                               Where::Config, Start::Pictures},
-                      Location{"InstalledUserPresentWritable", kInstalled, kUser, kPresent,
-                               kWritable, Where::Config, Start::Pictures},
-                      Location{"InstalledUserPresentReadOnly", kInstalled, kUser, kPresent,
-                               kReadOnly, Where::Config, Start::Pictures},
-                      Location{"InstalledUserAbsentWritable", kInstalled, kUser, kAbsent, kWritable,
-                               Where::Config, Start::Pictures},
-                      Location{"InstalledUserAbsentReadOnly", kInstalled, kUser, kAbsent, kReadOnly,
-                               Where::Config, Start::Pictures},
-                      Location{"PortableRootPresentWritable", kPortable, kRoot, kPresent, kWritable,
-                               Where::Beside, Start::Program},
-                      Location{"PortableRootPresentReadOnly", kPortable, kRoot, kPresent, kReadOnly,
-                               Where::Beside, Start::Program},
-                      Location{"PortableRootAbsentWritable", kPortable, kRoot, kAbsent, kWritable,
-                               Where::Beside, Start::Program},
-                      Location{"PortableRootAbsentReadOnly", kPortable, kRoot, kAbsent, kReadOnly,
-                               Where::Config, Start::Program},
-                      Location{"PortableUserPresentWritable", kPortable, kUser, kPresent, kWritable,
-                               Where::Beside, Start::Program},
-                      Location{"PortableUserPresentReadOnly", kPortable, kUser, kPresent, kReadOnly,
-                               Where::Beside, Start::Program},
-                      Location{"PortableUserAbsentWritable", kPortable, kUser, kAbsent, kWritable,
-                               Where::Beside, Start::Program},
-                      Location{"PortableUserAbsentReadOnly", kPortable, kUser, kAbsent, kReadOnly,
-                               Where::Config, Start::Program}),
-    [](const auto& tested) { return std::string(tested.param.name); });
+    ::testing::Values(Location{kInstalled, kRoot, kPresent, kWritable, kConfig},
+                      Location{kInstalled, kRoot, kPresent, kReadOnly, kConfig},
+                      Location{kInstalled, kRoot, kAbsent, kWritable, kConfig},
+                      Location{kInstalled, kRoot, kAbsent, kReadOnly, kConfig},
+                      Location{kInstalled, kUser, kPresent, kWritable, kConfig},
+                      Location{kInstalled, kUser, kPresent, kReadOnly, kConfig},
+                      Location{kInstalled, kUser, kAbsent, kWritable, kConfig},
+                      Location{kInstalled, kUser, kAbsent, kReadOnly, kConfig},
+                      Location{kPortable, kRoot, kPresent, kWritable, kBeside},
+                      Location{kPortable, kRoot, kPresent, kReadOnly, kBeside},
+                      Location{kPortable, kRoot, kAbsent, kWritable, kBeside},
+                      Location{kPortable, kRoot, kAbsent, kReadOnly, kConfig},
+                      Location{kPortable, kUser, kPresent, kWritable, kBeside},
+                      Location{kPortable, kUser, kPresent, kReadOnly, kBeside},
+                      Location{kPortable, kUser, kAbsent, kWritable, kBeside},
+                      Location{kPortable, kUser, kAbsent, kReadOnly, kConfig}),
+    [](const auto& tested) { return nameOf(tested.param); });
 
 }  // namespace
 }  // namespace rimvista

@@ -29,19 +29,25 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const std::string kEntry = "Data01=5,5,5,5,0,0,0,0,0\n";
-
-class SettingsFault;
+const std::string kRecording = "[ListData001]\nDataNum=1\nListName=額縁\n" + kEntry;
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+class SettingsFault;
+
+// What closing the window leaves: the file as it was (nothing could be written), the file with
+// only the window's place appended (every other line kept), or a file made through a link.
+enum class After { Unchanged, PlaceAdded, MadeThroughLink };
+
 struct Fault {
     const char* name;
     bool needsRoot;  // a tiny tmpfs mount, and the window run as nobody
     std::function<void(SettingsFault&)> arrange;
-    std::function<void(SettingsFault&)> check;
+    After after;
+    const char* listed;  // by rimvista-batch, before and after
 };
 
 void PrintTo(const Fault& fault, std::ostream* out) {
@@ -51,29 +57,28 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 class SettingsFault : public ::testing::TestWithParam<Fault> {
 public:
     // Recording #1 and the two remembered folders, which the window reads and writes back.
-    std::string baseText() const {
-        return "[ListData001]\nDataNum=1\nListName=額縁\n" + kEntry +
-               "[Folder]\nDataFolder=" + m_dir.string() + "\nSaveFolder=" + m_dir.string() + "\n";
+    std::string withFolders(const std::string& folder, const std::string& rest = {}) const {
+        return kRecording + rest + "[Folder]\nDataFolder=" + folder + "\nSaveFolder=" + folder +
+               "\n";
     }
+    std::string baseText() const { return withFolders(m_dir.string()); }
     void put(const std::string& bytes) {
         std::ofstream(m_settings, std::ios::binary) << bytes;
-        m_original = bytes;
+        m_original = m_kept = bytes;
     }
-    std::string fileBytes() const { return readAll(m_settings); }
     // A 1 MB file system holding the settings file, filled up to its last block. The file fills
-    // its two pages exactly, and the window's closing must change a line before the recording
-    // (the remembered folder is gone): a write that is not reserved first would cut it short.
+    // its two pages exactly, and closing changes a line before the recording (the remembered
+    // folder is gone): a write that is not reserved first would cut the recording short.
     bool mountFullDisk() {
         const fs::path disk = m_dir / "disk";
         fs::create_directory(disk);
         if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m,mode=0755") != 0) return false;
         m_mount = disk;
         m_settings = disk / "rimvista.ini";
-        const std::string gone = (m_dir / "gone").string();
-        const std::string folders = "[Folder]\nDataFolder=" + gone + "\nSaveFolder=" + gone + "\n";
-        const std::string recording = "[ListData001]\nDataNum=1\nListName=額縁\n" + kEntry;
-        put(folders + ";" + std::string(8192 - folders.size() - recording.size() - 2, '-') + "\n" +
-            recording);
+        const std::string folders =
+            withFolders((m_dir / "gone").string()).substr(kRecording.size());
+        put(folders + ";" + std::string(8192 - folders.size() - kRecording.size() - 2, '-') + "\n" +
+            kRecording);
         fs::permissions(m_settings, fs::perms(0666));
         std::ofstream filler(disk / "filler", std::ios::binary);
         const std::string block(4096, 'x');
@@ -85,22 +90,11 @@ public:
         ASSERT_TRUE(lock.ok());
         m_lock.emplace(std::move(*lock));
     }
-    BatchRun list() const {
-        return runProgram(RIMVISTA_BATCH_EXE,
-                          {"--list-registrations", "--settings", m_settings.string()}, m_home);
-    }
-    // The file is the old one with only the window's place appended: every other line kept.
-    void expectOnlyThePlaceAdded(const std::string& before) const {
-        const std::string after = fileBytes();
-        EXPECT_EQ(after.substr(0, before.size()), before);
-        EXPECT_EQ(after.substr(before.size(), 11), "[Position]\n");
-    }
 
     fs::path m_dir, m_home, m_settings, m_mount;
-    std::string m_original;
+    std::string m_original, m_kept;  // m_kept: what must still stand before the place
     bool m_asNobody = false;
     std::optional<ini::SettingsLock> m_lock;
-    BatchRun m_before, m_after;
 
 protected:
     void SetUp() override {
@@ -121,6 +115,11 @@ protected:
         if (!m_mount.empty()) ::umount(m_mount.c_str());
         std::error_code ec;
         if (!m_dir.empty()) fs::remove_all(m_dir, ec);
+    }
+
+    BatchRun list() const {
+        return runProgram(RIMVISTA_BATCH_EXE,
+                          {"--list-registrations", "--settings", m_settings.string()}, m_home);
     }
 
     // Starts the window on the settings file, closes it as a user does (Alt+F4 to the window
@@ -175,105 +174,81 @@ private:
 };
 
 TEST_P(SettingsFault, BothProgramsReadAlikeAndClosingNeverTearsTheFile) {
-    m_before = list();
+    const Fault& fault = GetParam();
+    const BatchRun before = list();
     EXPECT_TRUE(windowCloses()) << readAll(m_home / "window.log");
     m_lock.reset();
-    m_after = list();
-    GetParam().check(*this);
-    EXPECT_FALSE(fs::exists(m_settings.string() + ".lock"));  // the lock is kept out of sight
-}
+    const BatchRun after = list();
+    const std::string bytes = readAll(m_settings);
 
-// Nothing could be written: the file is exactly as it was, and still lists the same.
-void unchanged(SettingsFault& t) {
-    EXPECT_EQ(t.fileBytes(), t.m_original);
-    EXPECT_EQ(t.m_before.status, 0) << t.m_before.err;
-    EXPECT_EQ(t.m_after.out, t.m_before.out);
-    EXPECT_EQ(t.m_before.out, "#1\t額縁\t1\n");
-}
-
-std::string toShiftJis(const std::string& utf8) {
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8.compare(i, 6, "額縁") == 0) {
-            out += "\x8A\x7A\x89\x8F";
-            i += 5;
-        } else {
-            out += utf8[i];
-        }
+    EXPECT_EQ(before.out, fault.listed) << before.err;
+    EXPECT_EQ(after.out, fault.listed) << after.err;
+    switch (fault.after) {
+        case After::Unchanged:
+            EXPECT_EQ(bytes, m_original);
+            break;
+        case After::PlaceAdded:
+            EXPECT_EQ(bytes.substr(0, m_kept.size()), m_kept);
+            EXPECT_EQ(bytes.substr(m_kept.size(), 11), "[Position]\n");
+            break;
+        case After::MadeThroughLink:
+            EXPECT_EQ(before.status, 2);  // no file yet, as the window saw it
+            EXPECT_TRUE(fs::is_symlink(m_settings));
+            EXPECT_NE(bytes.find("[Position]\n"), std::string::npos);
+            break;
     }
-    return out;
+    EXPECT_FALSE(fs::exists(m_settings.string() + ".lock"));  // the lock is kept out of sight
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsFault,
     ::testing::Values(
         Fault{"FullDiskFolderNotWritable", true,
-              [](SettingsFault& f) { f.m_asNobody = f.mountFullDisk(); }, unchanged},
+              [](SettingsFault& f) { f.m_asNobody = f.mountFullDisk(); }, After::Unchanged,
+              "#1\t額縁\t1\n"},
         Fault{"FullDiskFolderWritable", true, [](SettingsFault& f) { f.mountFullDisk(); },
-              unchanged},
+              After::Unchanged, "#1\t額縁\t1\n"},
         Fault{"LockHeldByAnotherCopy", false,
               [](SettingsFault& f) {
                   f.put(f.baseText());
                   f.holdLock();
               },
-              unchanged},
+              After::Unchanged, "#1\t額縁\t1\n"},
         Fault{"Latin1LineKeepsItsBytes", false,
               [](SettingsFault& f) {
                   f.put(f.baseText() + "[ListData002]\nDataNum=1\nListName=caf\xE9\n" + kEntry);
               },
-              [](SettingsFault& f) {
-                  f.expectOnlyThePlaceAdded(f.m_original);
-                  EXPECT_EQ(f.m_before.out, "#1\t額縁\t1\n#2\tcaf\uFFFD\t1\n");
-                  EXPECT_EQ(f.m_after.out, f.m_before.out);
-              }},
+              After::PlaceAdded, "#1\t額縁\t1\n#2\tcaf\uFFFD\t1\n"},
         Fault{"ShiftJisLineValidAsUtf8FollowsTheFile", false,
               [](SettingsFault& f) {
-                  f.put(toShiftJis(f.baseText()) + "[ListData002]\nDataNum=1\nListName=\xDC\xB8\n" +
-                        kEntry);
+                  const std::string second = "[ListData002]\nDataNum=1\nListName=";
+                  std::string legacy = f.baseText() + second + "\xDC\xB8\n" + kEntry;
+                  legacy.replace(legacy.find("額縁"), 6, "\x8A\x7A\x89\x8F");
+                  f.put(legacy);
+                  f.m_kept = f.baseText() + second + "ﾜｸ\n" + kEntry;  // now all UTF-8
               },
-              [](SettingsFault& f) {
-                  f.expectOnlyThePlaceAdded(f.baseText() +
-                                            "[ListData002]\nDataNum=1\nListName=ﾜｸ\n" + kEntry);
-                  EXPECT_EQ(f.m_before.out, "#1\t額縁\t1\n#2\tﾜｸ\t1\n");
-                  EXPECT_EQ(f.m_after.out, f.m_before.out);
-              }},
+              After::PlaceAdded, "#1\t額縁\t1\n#2\tﾜｸ\t1\n"},
         Fault{"NulByteEndsOnlyItsValue", false,
               [](SettingsFault& f) {
                   std::string text = f.baseText();
                   text.insert(text.find("縁"), 1, '\0');
-                  f.put(text);
+                  f.put(text);  // the folders after it must read back as they are
               },
-              [](SettingsFault& f) {
-                  f.expectOnlyThePlaceAdded(f.m_original);  // the folders were read past it
-                  EXPECT_EQ(f.m_before.out, "#1\t額\t1\n");
-                  EXPECT_EQ(f.m_after.out, f.m_before.out);
-              }},
+              After::PlaceAdded, "#1\t額\t1\n"},
         Fault{"DamagedLinesArePassedOver", false,
               [](SettingsFault& f) {
-                  std::string text = f.baseText();
                   // Neither UTF-8 nor Shift-JIS, so kept as they are.
-                  text.insert(text.find("[Folder]"), "\xFF\xFE\x01=\x80[\xA0\n]]==\xFD\n" +
-                                                         std::string(300, '\xFF') + "\n");
-                  f.put(text);
+                  f.put(f.withFolders(f.m_dir.string(), "\xFF\xFE\x01=\x80[\xA0\n]]==\xFD\n" +
+                                                            std::string(300, '\xFF') + "\n"));
               },
-              [](SettingsFault& f) {
-                  f.expectOnlyThePlaceAdded(f.m_original);
-                  EXPECT_EQ(f.m_before.out, "#1\t額縁\t1\n");
-                  EXPECT_EQ(f.m_after.out, f.m_before.out);
-              }},
+              After::PlaceAdded, "#1\t額縁\t1\n"},
         Fault{"DanglingLinkIsWrittenThrough", false,
               [](SettingsFault& f) {
                   fs::create_directory(f.m_dir / "real");
                   fs::create_symlink("real/settings.ini", f.m_dir / "link.ini");
                   f.m_settings = f.m_dir / "link.ini";
               },
-              [](SettingsFault& f) {
-                  EXPECT_EQ(f.m_before.status, 2);  // no file yet, as the window sees it
-                  EXPECT_TRUE(fs::is_symlink(f.m_settings));
-                  EXPECT_NE(f.fileBytes().find("[Position]\n"), std::string::npos);
-                  EXPECT_EQ(f.m_after.status, 0) << f.m_after.err;
-                  EXPECT_EQ(f.m_after.out, "");
-              }}),
+              After::MadeThroughLink, ""}),
     [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace
