@@ -52,16 +52,16 @@ FrameParams entryFrame(const reg::EntryText& entry) {
 }
 
 // Every slot of the settings file (with its first `entries` entries) in one read, as the window
-// reads it; or why the file cannot serve: missing, not a regular file, or holding not a single
-// section line (a picture or some other file named by mistake). Damaged lines and NUL bytes are
-// read past, as the window reads past them.
+// reads it; or why the file cannot serve: missing, not a regular file, or holding text but not a
+// single section line (a picture or some other file named by mistake). Damaged lines and NUL bytes
+// are read past, as the window reads past them.
 std::variant<IniSnapshot, std::string> readSettings(const std::string& settingsFile, int entries) {
     cInifile ini;
     ini.FileName(settingsFile);
     Result<IniSnapshot> snapshot = reg::slotsSnapshot(ini, entries);
     if (!snapshot || !snapshot->fileExists())
         return say("no settings file ", "設定ファイルがありません: ") + settingsFile;
-    if (!snapshot->hasSections())
+    if (!snapshot->looksLikeSettings())
         return say(
             settingsFile + " is not a settings file (give the rimvista.ini the window writes)",
             settingsFile +

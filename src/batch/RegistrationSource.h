@@ -37,9 +37,9 @@ std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
 
 // choice: "#" and digits for a slot (1..100), anything else a name, compared exactly. Each entry's
 // eight numbers are read as the window's boxes read what the replay puts in them. Refused, with the
-// reason: a missing file, a file holding not a single [section] line, an unknown or ambiguous
-// name, a free slot, and an entry missing or malformed among those to apply (the window would
-// stop there and leave a half-framed picture). The file is read once, in one pass.
+// reason: a missing file, a file holding text but not a single [section] line, an unknown or
+// ambiguous name, a free slot, and an entry missing or malformed among those to apply (the window
+// would stop there and leave a half-framed picture). The file is read once, in one pass.
 std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
                                                          const std::string& choice);
 

@@ -56,7 +56,7 @@ IniSnapshot::IniSnapshot(std::string_view text, std::vector<std::string> section
 IniSnapshot::IniSnapshot(std::string_view text, std::vector<std::string> sections,
                          std::vector<std::string> keys, const ini::LineDecoder* decoder)
     : m_sections(std::move(sections)), m_keys(std::move(keys)) {
-    const auto found = ini::findValues(text, m_sections, m_keys, &m_hasSections);
+    const auto found = ini::findValues(text, m_sections, m_keys, &m_settingsLike);
     m_values.reserve(found.size());
     for (const auto& value : found) {
         if (!value) {

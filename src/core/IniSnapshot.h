@@ -1,8 +1,9 @@
 #pragma once
-// Many keys of the settings file read at once: the file is read and decoded once and only the
-// wanted values are kept, so that listing every registration costs one pass over the file
-// however large it is, in memory about its size. Taken afresh for each command, never kept: the
-// file stays the only copy of the settings. Reads follow cInifile's rules exactly.
+// Many keys of the settings file read at once: the file is read once and only the wanted values
+// are kept (the lines of an old file decoded only where a value is kept), so that listing every
+// registration costs one pass over the file however large it is, in memory about its size. Taken
+// afresh for each command, never kept: the file stays the only copy of the settings. Reads follow
+// cInifile's rules exactly.
 
 #include <cstdint>
 #include <optional>
@@ -31,7 +32,8 @@ public:
                                       std::vector<std::string> keys);
 
     bool fileExists() const { return m_exists; }
-    bool hasSections() const { return m_hasSections; }  // the text holds a section line
+    // The text holds a section line, or nothing but blank lines (see findValues).
+    bool looksLikeSettings() const { return m_settingsLike; }
 
     // As cInifile's; a section or key the snapshot was not taken for reads as missing.
     std::string ReadStr(const std::string& section, const std::string& key,
@@ -48,7 +50,7 @@ private:
     std::vector<std::string> m_sections, m_keys;
     std::vector<std::optional<std::string>> m_values;  // [section * keys + key]
     bool m_exists = true;
-    bool m_hasSections = false;
+    bool m_settingsLike = true;
 };
 
 }  // namespace rimvista

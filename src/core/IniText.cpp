@@ -169,7 +169,7 @@ std::unordered_map<std::string, std::size_t> placesOf(const std::vector<std::str
 std::vector<std::optional<std::string_view>> findValues(std::string_view text,
                                                         const std::vector<std::string>& sections,
                                                         const std::vector<std::string>& keys,
-                                                        bool* anySection) {
+                                                        bool* settingsLike) {
     std::vector<std::optional<std::string_view>> values(sections.size() * keys.size());
     const auto sectionPlaces = placesOf(sections), keyPlaces = placesOf(keys);
     std::vector<bool> seen(sections.size(), false);
@@ -180,12 +180,13 @@ std::vector<std::optional<std::string_view>> findValues(std::string_view text,
         const auto it = places.find(name);
         return it == places.end() ? nullptr : &it->second;
     };
-    bool sectionFound = false;
+    bool sectionFound = false, onlyBlank = true;
     const std::size_t* current = nullptr;  // the wanted section being read, at its first showing
     std::size_t pos = firstLineBegin(text);
     while (pos < text.size()) {
         const Line line = lineAt(text, pos);
         pos = line.end;
+        onlyBlank = onlyBlank && line.kind == Kind::Blank;
         if (line.kind == Kind::Section) {
             sectionFound = true;
             current = placeOf(sectionPlaces, line.name);
@@ -198,7 +199,7 @@ std::vector<std::optional<std::string_view>> findValues(std::string_view text,
             }
         }
     }
-    if (anySection) *anySection = sectionFound;
+    if (settingsLike) *settingsLike = sectionFound || onlyBlank;
     return values;
 }
 

@@ -66,12 +66,12 @@ std::optional<std::string_view> findValue(std::string_view text, std::string_vie
                                           std::string_view key);
 
 // findValue for many sections and keys in one pass over the text: element
-// s * keys.size() + k is findValue(text, sections[s], keys[k]). anySection: whether the text
-// holds a section line at all.
+// s * keys.size() + k is findValue(text, sections[s], keys[k]). settingsLike: whether the text
+// holds a section line, or nothing but blank lines (anything else is not a settings file).
 std::vector<std::optional<std::string_view>> findValues(std::string_view text,
                                                         const std::vector<std::string>& sections,
                                                         const std::vector<std::string>& keys,
-                                                        bool* anySection = nullptr);
+                                                        bool* settingsLike = nullptr);
 
 // The text with the entry set: an existing value is replaced in place; a missing key is added
 // after the section's last non-blank line; a missing section is appended at the end. New lines

@@ -120,7 +120,7 @@ std::optional<EntryText> readEntry(const Settings& ini, int slot, int entry) {
 // malformed one, which is then the last element and empty: a replay stops there.
 template <class Settings>
 std::vector<std::optional<EntryText>> readRegistration(const Settings& ini, int slot,
-                                                       int limit = 32767) {
+                                                       int limit = INT16_MAX) {
     std::vector<std::optional<EntryText>> entries;
     const int n = std::min(entryCount(ini, slot), limit);
     for (int j = 1; j <= n; ++j) {
