@@ -338,6 +338,14 @@ void settingsSeeds(const fs::path& sourceDir) {
             "[" + reg::sectionName(s) + "]\nDataNum=1\nListName=n\nData01=" + entry(1, 0, 0) + "\n";
     seed("registration", "full.ini", std::string(1, '\x63') + full);
     seed("settings", "registrations.ini", "ListData002\nDataNum\n0\n" + slots);
+    // An old file read line by line: Shift-JIS, a line valid both ways, one that is neither, a
+    // NUL, and an empty value before a full one.
+    const std::string nul(1, '\0');
+    seed("registration", "legacy-mixed.ini",
+         nul +
+             "[ListData001]\nListName=\nDataNum=1\n\x8A\x7A=\xDC\xB8\nData01=1,1,1,1,0,0,0,0,0\n" +
+             "caf\xE9=" + nul + "\n[ListData002]\nDataNum=1\nListName=\x8A\x7A\x89\x8F\nData01=" +
+             entry(2, 0, 1) + "\n");
 }
 
 void batchSeeds() {

@@ -201,6 +201,9 @@ std::string describe(const Error& e, Language language) {
         case ErrorKind::StandardOutputFailed:
             return w.in("cannot write to standard output: ", "標準出力に書けません: ") +
                    w.because();
+        case ErrorKind::SettingsBusy:
+            return w.in("the settings file is in use by another program",
+                        "設定ファイルが他のプログラムに使われています");
         case ErrorKind::Unexpected:
             return w.in("failed: ", "失敗しました: ") + w.because();
     }

@@ -65,6 +65,7 @@ namespace rimvista {
     X(OutputShared, 0, 3)           /* one picture, another, their output */       \
     X(ResultNotReadBack, 0, 0)      /* osError */                                  \
     X(StandardOutputFailed, 0, 0)   /* osError */                                  \
+    X(SettingsBusy, 0, 0)           /* another program held the settings file */   \
     X(Unexpected, 0, 0)             /* detail: what the failing code said */
 
 enum class ErrorKind {

@@ -14,9 +14,12 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <utility>
 
+#include "core/IniDraft.h"
 #include "core/NumberText.h"
+#include "core/SettingsPath.h"
 #include "core/UndoSnapshot.h"
 #include "core/cInifile.h"
 #include "window/C_CommonDialog.h"
@@ -32,6 +35,9 @@
 namespace rimvista {
 
 namespace {
+
+// How long closing waits for another copy of the program to finish writing the settings file.
+constexpr std::chrono::milliseconds kClosingLockPatience{2000};
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -227,17 +233,17 @@ void FrmMain::Form_Load() {
     restoreWindowRect();
     Picture1->move(0, 0);
 
-    DataFolder = fromUtf8(Ini().ReadStr("Folder", "DataFolder", toUtf8(appFolder)));
-    if (!paths::FolderExists(toUtf8(DataFolder))) DataFolder = appFolder;
-    SaveFolder = fromUtf8(Ini().ReadStr("Folder", "SaveFolder", toUtf8(appFolder)));
-    if (!paths::FolderExists(toUtf8(SaveFolder))) SaveFolder = appFolder;
+    const auto remembered = [&](const char* key) {
+        const std::string stored = Ini().ReadStr("Folder", key, toUtf8(appFolder));
+        return fromUtf8(firstFolder(stored, paths::FolderExists(stored), toUtf8(appFolder)));
+    };
+    DataFolder = remembered("DataFolder");
+    SaveFolder = remembered("SaveFolder");
 }
 
 void FrmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    Ini().WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
-    Ini().WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
 
     QRectF twips;
     if (m_restoredTwips && m_normalRectPx == m_restoredPx) {
@@ -249,10 +255,19 @@ void FrmMain::Form_Unload() {
                        m_normalRectPx.height() * double(TwipsPerPixelY));
     }
     const auto text = [](double v) { return num::formatSingle(static_cast<float>(v)); };
-    Ini().WriteStr("Position", "Top", text(twips.y()));
-    Ini().WriteStr("Position", "Left", text(twips.x()));
-    Ini().WriteStr("Position", "Width", text(twips.width()));
-    Ini().WriteStr("Position", "Height", text(twips.height()));
+    // The six values as one change of the file: all of them or none is written, under one wait
+    // for the lock that a copy of the program holding it cannot stretch past closing time.
+    Ini().Update(
+        [&](IniDraft& d) {
+            d.WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
+            d.WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
+            d.WriteStr("Position", "Top", text(twips.y()));
+            d.WriteStr("Position", "Left", text(twips.x()));
+            d.WriteStr("Position", "Width", text(twips.width()));
+            d.WriteStr("Position", "Height", text(twips.height()));
+            return true;
+        },
+        kClosingLockPatience);
     m_comDlg.reset();
 }
 

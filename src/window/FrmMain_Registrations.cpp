@@ -29,7 +29,9 @@ QString askName(QWidget* window, int slot) {
 }  // namespace
 
 void FrmMain::cmdRec_Click() {
-    const std::optional<int> proposed = reg::lowestFreeSlot(Ini());
+    const Result<IniSnapshot> stored = reg::slotsSnapshot(Ini());
+    const std::optional<int> proposed =
+        stored ? reg::lowestFreeSlot(*stored) : reg::lowestFreeSlot(Ini());
     if (!proposed) {
         showMessage(this, kRegistrationsFull);
         return;

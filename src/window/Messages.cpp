@@ -131,6 +131,8 @@ QString describe(const Error& e) {
             return QStringLiteral("結果を読み戻せません: ") + because(e);
         case ErrorKind::StandardOutputFailed:
             return QStringLiteral("標準出力に書けません: ") + because(e);
+        case ErrorKind::SettingsBusy:
+            return QStringLiteral("設定ファイルが他のプログラムに使われています");
         case ErrorKind::Unexpected:
             return QStringLiteral("予期しないエラーです: ") + because(e);
     }
