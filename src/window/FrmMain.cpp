@@ -28,6 +28,7 @@
 #include "window/SettingsLocation.h"
 #include "window/Twips.h"
 #include "window/Viewport.h"
+#include "window/X11Frame.h"
 
 namespace rimvista {
 
@@ -239,15 +240,14 @@ void FrmMain::Form_Unload() {
     Ini().WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
     Ini().WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
 
-    QRectF twips;
-    if (m_restoredTwips && m_normalRectPx == m_restoredPx) {
-        twips = *m_restoredTwips;  // not moved or resized since start: keep the exact figures
-    } else {
-        twips = QRectF(m_normalRectPx.x() * double(TwipsPerPixelX),
-                       m_normalRectPx.y() * double(TwipsPerPixelY),
-                       m_normalRectPx.width() * double(TwipsPerPixelX),
-                       m_normalRectPx.height() * double(TwipsPerPixelY));
-    }
+    // Not moved or resized since start, and restored as stored: the exact figures read.
+    const QRectF twips =
+        m_restoredTwips && m_restoredRect == QRectF(m_storedRect) && m_normalRect == m_restoredRect
+            ? QRectF(*m_restoredTwips)
+            : QRectF(m_normalRect.x() * double(TwipsPerPixelX),
+                     m_normalRect.y() * double(TwipsPerPixelY),
+                     m_normalRect.width() * double(TwipsPerPixelX),
+                     m_normalRect.height() * double(TwipsPerPixelY));
     const auto text = [](double v) { return num::formatSingle(static_cast<float>(v)); };
     Ini().WriteStr("Position", "Top", text(twips.y()));
     Ini().WriteStr("Position", "Left", text(twips.x()));
@@ -292,10 +292,10 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 
 void FrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    applyRestoredFrame();
-    // An X11 window manager frames the window some time after it is shown, and nothing tells
-    // the window when that happened (it need not move or resize); so look again for a while.
-    if (m_frameFixPending) watchForFrame(1200);  // up to a minute on a very busy machine
+    // A window manager frames the window once it is shown, and says so in the properties it
+    // keeps on it; each change of them brings the placement a step on.
+    queuePlacement();
+    if (m_managerWake) m_managerWake->start();
     if (m_options.pictureFile.isEmpty()) return;
     // Once the window stands, so that a message about the file has the window to sit on.
     QTimer::singleShot(0, this, [this, file = std::exchange(m_options.pictureFile, {})] {

@@ -4,6 +4,7 @@
 // rule and writes its controls. Their bodies live in one file per concern:
 //   FrmMain.cpp            controls, start-up, shutdown
 //   FrmMain_Layout.cpp     layout, scrolling, background mouse moves
+//   FrmMain_Placement.cpp  the window's rectangle: restored, kept, written back
 //   FrmMain_Frame.cpp      Execute and Undo
 //   FrmMain_View.cpp       zoom, wheel, keyboard shortcuts, tooltips
 //   files/FrmMain_Files.cpp     open, drop, save, file dialogs, path fields
@@ -37,6 +38,7 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QTimer;
 class QWheelEvent;
 
 namespace rimvista {
@@ -47,6 +49,7 @@ class GuideMarker;
 class PictureBox;
 class UndoSnapshot;
 class Viewport;
+class X11Frame;
 
 struct FrmMainOptions {
     // Settings file to use; empty means the program's own (beside the executable, or the
@@ -108,8 +111,9 @@ public:
     static QString AppFolder();
 
     // ---- start-up and shutdown ----
-    // True until the window manager's frame is known and the stored rectangle applied to it.
-    bool framePending() const { return m_frameFixPending; }
+    // True while a window manager is still to frame the window and put the frame on the stored
+    // rectangle.
+    bool framePending() const;
     void Form_Load();
     void Form_Unload();
     void cmdExit_Click();
@@ -212,23 +216,29 @@ private:
     QRect twipsToPixels(int left, int top, int width, int height) const;
     void restoreWindowRect();
     void rememberNormalRect();
-    void applyRestoredFrame();
-    void watchForFrame(int triesLeft);
-    QMargins frameMargins() const;
+    void queuePlacement();
+    void placeOnManagerFigures();
+    // The work area of the screen that holds most of `frame`, in the display's own pixels.
+    QRect nativeWorkArea(const QRect& frame) const;
 
     FrmMainOptions m_options;
     bool m_unloaded = false;
-    // Last rectangle of the window in its normal state, in twips, and the pixel rectangle it
-    // was applied as; unchanged pixels write back the twips exactly as they were read.
-    QRect m_normalRectPx;
+    // Last rectangle of the framed window in its normal state, in pixels, the rectangle the
+    // stored one was applied as, and the stored twips; an unchanged rectangle writes back the
+    // twips exactly as they were read. Pixels may be fractional on a scaled display.
+    QRectF m_normalRect;
+    QRect m_storedRect;
+    QRectF m_restoredRect;
     std::optional<QRect> m_restoredTwips;
-    QRect m_restoredPx;
-    // Frame margins known when the rectangle was restored, and whether a window manager may
-    // still frame the window differently (then the rectangle is applied again).
-    QMargins m_assumedFrame;
+    // The window manager's figures on X11, and whether the frame is still to be put on the
+    // stored rectangle.
+    std::unique_ptr<X11Frame> m_x11;
     bool m_frameFixPending = false;
-    int m_frameFixAttempts = 0;
-    static constexpr int kFrameFixAttempts = 40;  // looks 50 ms apart
+    bool m_placementQueued = false;
+    QTimer* m_managerWake = nullptr;  // while a manager runs and has not taken the window on
+    int m_placeRequests = 0;
+    // A manager that keeps moving the window elsewhere has the last word after these.
+    static constexpr int kPlaceRequests = 4;
 
     // Undo state of the last Execute.
     // The picture before it: the original pixels of the bands that Execute painted.
