@@ -168,8 +168,10 @@ public:
     // there are unsaved frames. True when the work may go (saved, discarded, or nothing to lose).
     bool mayDiscardPicture();
 
-    // ---- zoom ----
+    // ---- zoom and the view ----
     // 0 means fitted to the viewport; otherwise the shown size over the picture's own size.
+    // Until the user picks one, each picture opens at 100 % when it fits the viewport and
+    // fitted when it does not; a zoom the user picks stays for the next pictures.
     double zoomSetting() const { return m_zoomSetting; }
     double zoomFactor() const;  // the factor in effect (the fitted one when fitting)
     void setZoom(double setting);
@@ -180,6 +182,13 @@ public:
     void zoomAbout(int steps, QPointF anchor);
     // A wheel turned over the viewport or the picture; `at` in viewport client coordinates.
     void viewportWheel(QWheelEvent* event, QPointF at);
+    // Moves the view over the picture by `pixels` (positive: on to the right and down), as far
+    // as the picture reaches past the viewport; an axis on which it fits does not move.
+    void scrollView(QPoint pixels);
+    // Screen pixels one wheel notch scrolls: the system's wheel lines, one text line each.
+    int wheelStep() const;
+    // The picture back at the viewport's top-left corner, both bars at 0.
+    void resetView();
 
     // ---- registrations ----
     void cmdRec_Click();
@@ -208,7 +217,11 @@ private:
     void setToolTips();
     void applyZoom();
     void placeZoomLabel();
+    void connectWheels();
     QPoint wheelNotches(const QWheelEvent* event);
+    // The picture's edge on one axis for `share` (0..1) of the overflow, shown by the bar; a
+    // picture that fits at another zoom than 100 % stays at the near edge.
+    int placeAtShare(QScrollBar* bar, double share, int pictureExtent, int viewExtent);
     void markSaved();
     // Runs a command that may disable the control with the focus, then gives the focus back to
     // that control, or to `fallback` when it cannot take it any more.
@@ -256,6 +269,7 @@ private:
     bool m_pictureFileOpened = false;
 
     double m_zoomSetting = 1.0;
+    bool m_zoomChosen = false;
     QPoint m_wheelRest;  // wheel turns not yet worth a step (fine-grained wheels, touchpads)
 
     std::unique_ptr<FileDialogControl> m_commonDialog1;

@@ -1,14 +1,11 @@
 // Layout of the controls, scrolling, and the background's mouse moves.
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
+#include <QSignalBlocker>
 
 #include "core/NumberText.h"
-#include "core/cInifile.h"
 #include "window/FrmMain.h"
 #include "window/GuideMarker.h"
 #include "window/PictureBox.h"
@@ -49,16 +46,30 @@ void FrmMain::Form_Resize() {
     lblSize->setGeometry(px(l.sizeLabel));
 }
 
+namespace {
+
+// The picture's edge for a bar's value; at another zoom than 100 % a picture that fits the
+// viewport stays put at its near edge, and the bar goes back to 0.
+int barEdge(QScrollBar* bar, int pictureExtent, int viewExtent, double zoom) {
+    if (pictureExtent <= viewExtent && zoom != 1.0) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(0);
+        return 0;
+    }
+    return static_cast<int>(num::nearest(scrollPosition(pictureExtent, viewExtent, bar->value())));
+}
+
+}  // namespace
+
 void FrmMain::HScroll1_Change() {
-    const float left =
-        scrollPosition(Picture1->width(), picCont->client()->width(), HScroll1->value());
-    Picture1->move(static_cast<int>(num::nearest(left)), Picture1->y());
+    Picture1->move(
+        barEdge(HScroll1, Picture1->width(), picCont->client()->width(), Picture1->zoom()),
+        Picture1->y());
 }
 
 void FrmMain::VScroll1_Change() {
-    const float top =
-        scrollPosition(Picture1->height(), picCont->client()->height(), VScroll1->value());
-    Picture1->move(Picture1->x(), static_cast<int>(num::nearest(top)));
+    Picture1->move(Picture1->x(), barEdge(VScroll1, Picture1->height(), picCont->client()->height(),
+                                          Picture1->zoom()));
 }
 
 void FrmMain::Form_MouseMove() {

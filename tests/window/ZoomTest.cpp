@@ -13,10 +13,12 @@ namespace {
 
 class ZoomTest : public GuidesTest {
 protected:
+    // At 100 %, as after Ctrl+1.
     FrmMain& openWithRandomPicture(int width, int height) {
         FrmMain& w = openWindow();
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.setZoom(1.0);
         givePicture(randomSurface(width, height, 21));
         return w;
     }
