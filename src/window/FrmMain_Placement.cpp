@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "core/cInifile.h"
+#include "window/DisplayScale.h"
 #include "window/FrmMain.h"
 #include "window/WindowLayout.h"
 #include "window/X11Frame.h"
@@ -19,27 +20,6 @@
 namespace rimvista {
 
 namespace {
-
-// Qt's pixels and the display's own on one screen: Qt keeps a screen's top-left corner and
-// scales everything from there.
-struct DisplayScale {
-    double factor = 1.0;
-    QPointF origin;
-
-    explicit DisplayScale(const QScreen* screen) {
-        if (!screen) return;
-        factor = screen->devicePixelRatio();
-        origin = screen->geometry().topLeft();
-    }
-    QRect toNative(const QRectF& r) const {
-        const QPointF topLeft = origin + (r.topLeft() - origin) * factor;
-        return QRect(qRound(topLeft.x()), qRound(topLeft.y()), qRound(r.width() * factor),
-                     qRound(r.height() * factor));
-    }
-    QRectF toLogical(const QRect& r) const {
-        return QRectF(origin + (QPointF(r.topLeft()) - origin) / factor, QSizeF(r.size()) / factor);
-    }
-};
 
 QRect nativeGeometry(const QScreen* screen) {
     const QRect g = screen->geometry();
