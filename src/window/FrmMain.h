@@ -223,6 +223,8 @@ private:
     // picture that fits at another zoom than 100 % stays at the near edge.
     int placeAtShare(QScrollBar* bar, double share, int pictureExtent, int viewExtent);
     void markSaved();
+    // Empties the parameter boxes' own undo histories (after 実行 and 戻す).
+    void forgetTyping();
     // Runs a command that may disable the control with the focus, then gives the focus back to
     // that control, or to `fallback` when it cannot take it any more.
     void keepingFocus(QWidget* fallback, const std::function<void()>& command);

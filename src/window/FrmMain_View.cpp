@@ -71,8 +71,8 @@ void FrmMain::connectViewHandlers() {
             return true;
         });
     }
-    // In a box, Ctrl+Z takes back the typing while there is typing to take back; otherwise it
-    // is the window's 戻す.
+    // In a box, Ctrl+Z takes back the typing while there is typing since the last 実行 or 戻す
+    // (which empty the boxes' histories); otherwise it is the window's 戻す.
     for (QLineEdit* box :
          {txtW[0], txtW[1], txtW[2], txtW[3], txtX[0], txtX[1], txtY[0], txtY[1]}) {
         new EventHook(box, [box](QEvent* e) {
@@ -208,7 +208,9 @@ void FrmMain::setToolTips() {
     tip(cmdOpen, "BMP・JPEG の画像を開きます（Ctrl+O）。画像のドロップでも開けます");
     tip(cmdSave, "画像を BMP か JPEG で保存します（Ctrl+S）");
     tip(cmdMeji, "枠を描きます（Ctrl+Enter）。1 枚の画像に 10 回まで");
-    tip(cmdUndo, "最後に描いた枠を 1 つ取り消します（Ctrl+Z）");
+    tip(cmdUndo,
+        "最後に描いた枠を 1 つ取り消します（Ctrl+Z。入力欄に最後の実行・戻すのあとで"
+        "打った文字があれば、Ctrl+Z はまずその入力を取り消します）");
     tip(cmdRec, "この画像に描いた枠の手順を名前を付けて記録します");
     tip(cmdLoad, "記録した手順を選んで、この画像に描きます");
     tip(cmdExit, "Rimvista を終了します");

@@ -178,6 +178,28 @@ TEST_F(WindowUseTest, KeysPressCommandsAndTheFocusComesBack) {
     EXPECT_EQ(focused(), "cmdLoad");
 }
 
+TEST_F(WindowUseTest, CtrlZAfterExecuteFromABoxTakesTheFrameBack) {
+    FrmMain& w = activeWithPicture(120, 90);
+    const PixelSurface opened = w.Picture1->picture().clone();
+    typeInto("txtW(0)", "abc");
+    typeInto("txtW(0)", "30");
+    key(Qt::Key_Return, Qt::ControlModifier);  // paints, the focus back in the box
+    ASSERT_EQ(w.FrameHistory.upperBound(), 1);
+    ASSERT_EQ(focused(), "txtW(0)");
+    key(Qt::Key_Z, Qt::ControlModifier);  // the frame, not the typing before 実行
+    EXPECT_EQ(w.FrameHistory.upperBound(), 0);
+    EXPECT_TRUE(samePixels(w.Picture1->picture(), opened));
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    EXPECT_EQ(box("txtX(0)")->text(), "0");  // the margins the frame was painted with
+    // Typing after 戻す is the box's to take back; older typing is gone for good.
+    QTest::keyClicks(w.txtW[0], "7");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    EXPECT_FALSE(w.cmdUndo->isEnabled());
+}
+
 TEST_F(WindowUseTest, EveryControlExplainsItself) {
     openWindow();
     for (const char* name :
