@@ -10,6 +10,7 @@
 #include <QMoveEvent>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 
 #include "core/cInifile.h"
 #include "window/DisplayScale.h"
@@ -154,11 +155,22 @@ void FrmMain::placeOnManagerFigures() {
 void FrmMain::rememberNormalRect() {
     if (notNormal(windowState()) || framePending()) return;
     if (m_x11 && isVisible()) {
+        // Qt's rectangle is the one last asked for, which the manager may not have applied yet;
+        // the server's own figures are finer on a scaled display once it has.
+        const DisplayScale scale(screen());
+        const QMargins frame = m_x11->frameExtents().value_or(QMargins());
+        QRectF inner = geometry();
         if (const std::optional<QRect> client = m_x11->clientRect()) {
-            const QMargins frame = m_x11->frameExtents().value_or(QMargins());
-            m_normalRect = DisplayScale(screen()).toLogical(client->marginsAdded(frame));
-            return;
+            const QRectF exact = scale.toLogical(*client);
+            const auto near = [](QPointF a, QPointF b) {
+                return std::abs(a.x() - b.x()) <= 1 && std::abs(a.y() - b.y()) <= 1;
+            };
+            if (near(exact.topLeft(), inner.topLeft()) &&
+                near(exact.bottomRight(), inner.bottomRight()))
+                inner = exact;
         }
+        m_normalRect = inner.marginsAdded(QMarginsF(frame) / scale.factor);
+        return;
     }
     // Before the window is shown Qt reports the rectangle it was asked for; keep that.
     const QRect outer = frameGeometry();
