@@ -261,13 +261,7 @@ void FrmMain::cmdExit_Click() {
 }
 
 void FrmMain::pictureLoaded(PixelSurface picture) {
-    // Until the user picks a zoom, a picture larger than the viewport opens fitted, so that all
-    // of it is seen first; one that fits opens at its own size.
-    if (!m_zoomChosen) {
-        const QSize view = picCont->client()->size();
-        m_zoomSetting =
-            picture.width() <= view.width() && picture.height() <= view.height() ? 1.0 : 0;
-    }
+    zoomForNewPicture(QSize(picture.width(), picture.height()));
     Picture1->setPicture(std::move(picture));
     applyZoom();  // a chosen zoom stays for the next picture; fitting fits the new one
     Form_Resize();

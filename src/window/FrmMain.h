@@ -6,7 +6,8 @@
 //   FrmMain_Layout.cpp     layout, scrolling, background mouse moves
 //   FrmMain_Placement.cpp  the window's rectangle: restored, kept, written back
 //   FrmMain_Frame.cpp      Execute and Undo
-//   FrmMain_View.cpp       zoom, wheel, keyboard shortcuts, tooltips
+//   FrmMain_View.cpp       zoom, keyboard shortcuts, tooltips
+//   FrmMain_Scroll.cpp     the wheel and the view's offset
 //   files/FrmMain_Files.cpp     open, drop, save, file dialogs, path fields
 //   files/FrmMain_Unsaved.cpp   the question before unsaved frames are thrown away
 //   guides/FrmMain_Guides.cpp   marker, mouse picking, parameter boxes
@@ -216,6 +217,8 @@ private:
     void connectViewHandlers();
     void setToolTips();
     void applyZoom();
+    // The zoom a picture of `size` opens at, before it is shown.
+    void zoomForNewPicture(QSize size);
     void placeZoomLabel();
     void connectWheels();
     QPoint wheelNotches(const QWheelEvent* event);

@@ -11,7 +11,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -127,6 +126,14 @@ void FrmMain::setZoom(double setting) {
     m_zoomSetting = setting > 0 ? setting : 0;
     m_zoomChosen = true;
     applyZoom();
+}
+
+void FrmMain::zoomForNewPicture(QSize size) {
+    // Until the user picks a zoom, a picture larger than the viewport opens fitted, so that all
+    // of it is seen first; one that fits opens at its own size.
+    if (m_zoomChosen) return;
+    const QSize view = picCont->client()->size();
+    m_zoomSetting = size.width() <= view.width() && size.height() <= view.height() ? 1.0 : 0;
 }
 
 void FrmMain::zoomStep(int steps) {
