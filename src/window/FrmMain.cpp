@@ -31,6 +31,7 @@
 #include "window/SettingsLocation.h"
 #include "window/Twips.h"
 #include "window/Viewport.h"
+#include "window/X11Frame.h"
 
 namespace rimvista {
 
@@ -245,15 +246,14 @@ void FrmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
 
-    QRectF twips;
-    if (m_restoredTwips && m_normalRectPx == m_restoredPx) {
-        twips = *m_restoredTwips;  // not moved or resized since start: keep the exact figures
-    } else {
-        twips = QRectF(m_normalRectPx.x() * double(TwipsPerPixelX),
-                       m_normalRectPx.y() * double(TwipsPerPixelY),
-                       m_normalRectPx.width() * double(TwipsPerPixelX),
-                       m_normalRectPx.height() * double(TwipsPerPixelY));
-    }
+    // Not moved or resized since start, and restored as stored: the exact figures read.
+    const QRectF twips =
+        m_restoredTwips && m_restoredRect == QRectF(m_storedRect) && m_normalRect == m_restoredRect
+            ? QRectF(*m_restoredTwips)
+            : QRectF(m_normalRect.x() * double(TwipsPerPixelX),
+                     m_normalRect.y() * double(TwipsPerPixelY),
+                     m_normalRect.width() * double(TwipsPerPixelX),
+                     m_normalRect.height() * double(TwipsPerPixelY));
     const auto text = [](double v) { return num::formatSingle(static_cast<float>(v)); };
     // The six values as one change of the file: all of them or none is written, under one wait
     // for the lock that a copy of the program holding it cannot stretch past closing time.
@@ -276,6 +276,7 @@ void FrmMain::cmdExit_Click() {
 }
 
 void FrmMain::pictureLoaded(PixelSurface picture) {
+    zoomForNewPicture(QSize(picture.width(), picture.height()));
     Picture1->setPicture(std::move(picture));
     applyZoom();  // a chosen zoom stays for the next picture; fitting fits the new one
     Form_Resize();
@@ -307,10 +308,10 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 
 void FrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    applyRestoredFrame();
-    // An X11 window manager frames the window some time after it is shown, and nothing tells
-    // the window when that happened (it need not move or resize); so look again for a while.
-    if (m_frameFixPending) watchForFrame(1200);  // up to a minute on a very busy machine
+    // A window manager frames the window once it is shown, and says so in the properties it
+    // keeps on it; each change of them brings the placement a step on.
+    queuePlacement();
+    if (m_managerWake) m_managerWake->start();
     if (m_options.pictureFile.isEmpty()) return;
     // Once the window stands, so that a message about the file has the window to sit on.
     QTimer::singleShot(0, this, [this, file = std::exchange(m_options.pictureFile, {})] {
