@@ -49,7 +49,7 @@ std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std:
                        " 個あります (フォルダーなら名前を / で終えてください)");
     };
     if (out == "-") {
-        if (count > 1) return several("-o - (standard output)");
+        if (count > 1) return several(say("-o - (standard output)", "-o - (標準出力)"));
         return OutputTarget{OutputTarget::Kind::StandardOutput, {}};
     }
     std::error_code ec;
@@ -63,9 +63,10 @@ std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std:
                        " の形式がわかりません。.jpg、.png、.bmp で終えるか、フォルダーなら / で"
                        "終えてください");
     if (o.format && *o.format != *named)
-        return "the output name " + out + " does not fit --format " +
+        return say("the output name " + out + " does not fit --format ",
+                   "出力の名前 " + out + " は次の --format に合いません: ") +
                extensionFor(*o.format).substr(1);
-    if (count > 1) return several("the output file " + out);
+    if (count > 1) return several(say("the output file ", "出力ファイル ") + out);
     return OutputTarget{OutputTarget::Kind::File, fs::path(out)};
 }
 
