@@ -11,7 +11,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$work/root" > "$work/install.log"
 for f in bin/rimvista bin/rimvista-batch share/applications/rimvista.desktop \
          share/icons/hicolor/scalable/apps/rimvista.svg share/man/man1/rimvista.1 \
-         share/man/man1/rimvista-batch.1; do
+         share/man/man1/rimvista-batch.1 share/bash-completion/completions/rimvista-batch \
+         share/zsh/vendor-completions/_rimvista-batch \
+         share/fish/vendor_completions.d/rimvista-batch.fish; do
   [ -s "$work/root/$f" ] || fail "$f is not installed"
 done
 for s in 16 32 48 64 128 256; do
@@ -42,7 +44,8 @@ for lib in libqt6widgets6 libturbojpeg0 libc6 qt6-qpa-plugins fonts-noto-cjk; do
 done
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/rimvista ./usr/bin/rimvista-batch ./usr/share/applications/rimvista.desktop \
-         ./usr/share/icons/hicolor/256x256/apps/rimvista.png ./usr/share/man/man1/rimvista.1; do
+         ./usr/share/icons/hicolor/256x256/apps/rimvista.png ./usr/share/man/man1/rimvista.1 \
+         ./usr/share/man/man1/rimvista-batch.1 ./usr/share/bash-completion/completions/rimvista-batch; do
   grep -q " $f" <<< "$contents" || fail "$f is not in the package"
 done
 echo "installed tree and $(basename "$deb") are complete"
