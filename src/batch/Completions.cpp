@@ -46,7 +46,7 @@ std::string bashValueCases() {
                 break;
             case ValueKind::File:
             case ValueKind::Path:
-                files += (files.empty() ? "" : "|") + casePattern(row);
+                files.append(files.empty() ? "" : "|").append(casePattern(row));
                 break;
             case ValueKind::Choice:
                 choices += "        " + casePattern(row) +
@@ -54,7 +54,7 @@ std::string bashValueCases() {
                            singleQuoted(row.choices) + " -- \"$cur\")\n            return ;;\n";
                 break;
             case ValueKind::Text:
-                others += (others.empty() ? "" : "|") + casePattern(row);
+                others.append(others.empty() ? "" : "|").append(casePattern(row));
                 break;
         }
     }
@@ -75,18 +75,19 @@ std::string zshSpec(const OptionRow& row, const std::string& name, bool isLong) 
     std::string spec = "*" + name;
     if (row.kind != ValueKind::None) spec += isLong ? "=" : "+";
     spec += "[" + description + "]";
+    if (row.kind != ValueKind::None) spec.append(1, ':').append(row.valueName).append(1, ':');
     switch (row.kind) {
         case ValueKind::None:
             break;
         case ValueKind::Text:
-            spec += ":" + std::string(row.valueName) + ": ";
+            spec += ' ';
             break;
         case ValueKind::File:
         case ValueKind::Path:
-            spec += ":" + std::string(row.valueName) + ":_files";
+            spec += "_files";
             break;
         case ValueKind::Choice:
-            spec += ":" + std::string(row.valueName) + ":(" + std::string(row.choices) + ")";
+            spec.append(1, '(').append(row.choices).append(1, ')');
             break;
     }
     return "    " + singleQuoted(spec) + " \\\n";
@@ -97,7 +98,7 @@ std::string zshSpec(const OptionRow& row, const std::string& name, bool isLong) 
 std::string bashCompletion() {
     std::string words;
     for (const OptionRow& row : optionTable()) {
-        words += (words.empty() ? "" : " ") + dashed(row);
+        words.append(words.empty() ? "" : " ").append(dashed(row));
         if (row.shortName) words += std::string(" -") + row.shortName;
     }
     return "# bash completion for rimvista-batch\n"

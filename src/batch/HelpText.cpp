@@ -13,7 +13,7 @@ constexpr std::size_t kHelpColumn = 22;
 std::string optionLabel(const OptionRow& row) {
     std::string label = row.shortName ? std::string("  -") + row.shortName + ", " : "      ";
     label += "--" + std::string(row.longName);
-    if (!row.valueName.empty()) label += " " + std::string(row.valueName);
+    if (!row.valueName.empty()) label.append(1, ' ').append(row.valueName);
     return label;
 }
 

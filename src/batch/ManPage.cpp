@@ -49,7 +49,7 @@ std::string optionEntry(const OptionRow& row) {
     std::string head;
     if (row.shortName) head = bold(std::string("-") + row.shortName) + ", ";
     head += bold("--" + std::string(row.longName));
-    if (!row.valueName.empty()) head += " " + italic(row.valueName);
+    if (!row.valueName.empty()) head.append(1, ' ').append(italic(row.valueName));
     std::string entry = ".TP\n" + head + "\n" + roff(sentence(row.help.english)) + "\n";
     if (!row.byDefault.empty())
         entry += roff("Default: " + std::string(row.byDefault.english)) + ".\n";
