@@ -62,13 +62,13 @@ using OptionSetter = std::string (*)(BatchOptions&, const std::string&);
 
 struct OptionRow {
     std::string_view longName;   // without the leading --
-    char shortName;              // 0: none
+    char shortName = 0;          // 0: none
     std::string_view valueName;  // as help shows it; empty exactly when kind is None
-    ValueKind kind;
+    ValueKind kind = ValueKind::None;
     std::string_view choices;  // ValueKind::Choice: the words, separated by blanks
     Wording help;
     Wording byDefault;  // what applies when the option is not given; empty: nothing to say
-    OptionSetter set;
+    OptionSetter set = nullptr;
 };
 
 // Every option, in the order --help and the manual page list them.

@@ -6,7 +6,7 @@ namespace rimvista::batch {
 
 namespace {
 
-constexpr std::size_t kBriefWidth = 60;
+constexpr std::size_t kBriefWidth = 72;
 
 std::string dashed(const OptionRow& row) {
     return "--" + std::string(row.longName);
