@@ -52,12 +52,19 @@ start() {
   "$binary" --settings "$settings" > "$work/program.log" 2>&1 &
   pid=$!
   win=""
-  for _ in $(seq 1 300); do
+  # A minute: with every core busy and other tests building, a start has been seen to take
+  # longer than half of one.
+  for _ in $(seq 1 600); do
     win=$(xdotool search --onlyvisible --name '^Rimvista   \[Ver\.' 2>/dev/null | head -n 1 || true)
     [ -n "$win" ] && xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | grep -q = && return
     sleep 0.1
   done
-  cat "$work/program.log"; echo "FAIL: no framed window"; exit 1
+  cat "$work/program.log"
+  kill -0 "$pid" 2>/dev/null && echo "(the program is running)" || echo "(the program has ended)"
+  echo "windows named so: $(xdotool search --name '^Rimvista' 2>/dev/null | tr '\n' ' ')"
+  [ -n "$win" ] && xprop -id "$win" _NET_FRAME_EXTENTS WM_STATE 2>&1
+  tail -n 5 "$work/openbox.log"
+  echo "FAIL: no framed window in session $((sessions))"; exit 1
 }
 
 # The framed window's rectangle in pixels: "left top width height".
