@@ -133,7 +133,7 @@ std::optional<PictureOutcome> beyondMemory(const PictureHeader& header, std::uin
             size + " には " + need + " MB が要りますが、使えるメモリは " + have + " MB です"));
 }
 
-// Only BMP and JPEG are written by rows, and standard output takes a finished file anyway.
+// Standard output takes a finished file anyway.
 // RIMVISTA_BATCH_WHOLE=1 in the environment sends every picture through the whole-picture path,
 // so tests and benchmarks can compare the two; it is deliberately not in --help.
 bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header) {
@@ -143,24 +143,23 @@ bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header
     }();
     const bool input =
         header && ((header->kind == PictureKind::Bmp && job.inputFormat == OutputFormat::Bmp) ||
-                   (header->kind == PictureKind::Jpeg && job.inputFormat == OutputFormat::Jpg));
-    return !wholeOnly && input && job.output != "-" &&
-           (job.format == OutputFormat::Bmp || job.format == OutputFormat::Jpg);
+                   (header->kind == PictureKind::Jpeg && job.inputFormat == OutputFormat::Jpg) ||
+                   job.inputFormat == OutputFormat::Png);
+    return !wholeOnly && input && job.output != "-";
 }
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few
 // blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
-// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit, whose rows failed
-// to come or whose output could not be started, so that the failure is reported in the words
-// and the order of checks of the whole-picture path. A failure while writing rows (a full disk)
-// is reported as such: reading the picture whole would not help.
+// (turned, progressive, CMYK, compressed BMP, interlaced PNG), or one whose frames do not fit,
+// whose rows failed to come or whose output could not be started, so that the failure is reported
+// in the words and the order of checks of the whole-picture path. A failure while writing rows (a
+// full disk) is reported as such: reading the picture whole would not help.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
                                             const PictureHeader& header, MemoryGate& gate) {
     Encoding encoding;
     encoding.quality = settings.quality.value_or(kDefaultQuality);
     files::StreamOptions need;
-    need.format =
-        job.format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
+    need.format = streamFormatOf(job.format);
     // The stream's blocks and codecs, and the metadata read from the file's head.
     const std::uint64_t cost = files::streamMemoryNeed(header.width, need) + kHeadWindow;
     GateHold hold(gate, cost);
@@ -173,7 +172,16 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
     // cheap to read whole.
     if (checkSequence(settings.frames, reader.stream->width(), reader.stream->height()))
         return std::nullopt;
-    describeInput(job, settings, encoding);
+    if (job.inputFormat == OutputFormat::Png) {
+        // What readInput keeps of a PNG picture, found without reading its rows.
+        std::optional<files::PngFacts> facts = files::readPngFacts(job.input);
+        if (!facts) return std::nullopt;
+        encoding.extras.grey = facts->grey;
+        encoding.extras.metadata = settings.strip ? files::PictureMetadata{} : facts->metadata;
+        encoding.rowAlpha = facts->alpha;
+    } else {
+        describeInput(job, settings, encoding);
+    }
     dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;
     frames.reserve(settings.frames.size());

@@ -133,16 +133,29 @@ std::optional<std::string> writeOutput(const PixelSurface& picture, const Pictur
     });
 }
 
+files::StreamFormat streamFormatOf(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Bmp:
+            return files::StreamFormat::Bmp;
+        case OutputFormat::Png:
+            return files::StreamFormat::Png;
+        case OutputFormat::Jpg:
+            break;
+    }
+    return files::StreamFormat::Jpeg;
+}
+
 std::optional<std::string> saveStreamed(files::RowReader& reader,
                                         const std::vector<PaintedFrame>& frames,
                                         const std::string& path, OutputFormat format,
                                         const Encoding& e, bool& readFailed) {
     files::StreamOptions options;
-    options.format =
-        format == OutputFormat::Bmp ? files::StreamFormat::Bmp : files::StreamFormat::Jpeg;
+    options.format = streamFormatOf(format);
     options.quality = e.quality;
     options.sampling = e.sampling;
     options.metadata = &e.extras.metadata;
+    options.grey = e.extras.grey;
+    options.alpha = e.rowAlpha;
     const files::StreamOutcome outcome = files::streamFramePicture(reader, path, frames, options);
     readFailed = !outcome.written() && !outcome.writing;
     if (!outcome.written()) return outcome.error;

@@ -9,6 +9,7 @@
 #include "batch/OutputPlan.h"
 #include "core/PixelSurface.h"
 #include "core/RowBandPainter.h"
+#include "imageio/FrameStream.h"
 #include "imageio/JpegMetadata.h"
 #include "imageio/PngFile.h"
 #include "imageio/RowStream.h"
@@ -20,7 +21,10 @@ struct Encoding {
     int quality = 92;
     files::ChromaSampling sampling = files::ChromaSampling::S444;
     files::PngExtras extras;  // alpha and grey for PNG; the metadata for every format
+    bool rowAlpha = false;    // streamed to PNG: the rows carry alpha in their reserved bytes
 };
+
+files::StreamFormat streamFormatOf(OutputFormat format);
 
 // True when something (a file, a folder, a dangling link) has the output's name.
 bool outputTaken(const std::string& path);
@@ -39,7 +43,7 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
                                            const Saver& save);
 
 // The file save would write for the whole picture, made a block of rows at a time from reader
-// through the frames (already checked against its size): for BMP and JPEG outputs only.
+// through the frames (already checked against its size).
 // readFailed is set when the failure was the input's rather than the output's.
 std::optional<std::string> saveStreamed(files::RowReader& reader,
                                         const std::vector<PaintedFrame>& frames,

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "imageio/PngEncoder.h"
+
 namespace rimvista::files {
 
 namespace {
@@ -82,6 +84,11 @@ StreamOutcome failed(std::string why, bool writing = false) {
 Opened<RowWriter> openWriter(const std::string& out, int width, int height,
                              const StreamOptions& options) {
     if (options.format == StreamFormat::Bmp) return openBmpRowWriter(out, width, height);
+    if (options.format == StreamFormat::Png) {
+        static const PictureMetadata none;
+        return openPngRowWriter(out, width, height, options.grey, options.alpha,
+                                options.metadata ? *options.metadata : none);
+    }
     return openJpegRowWriter(out, width, height, options.quality, options.sampling,
                              options.metadata);
 }
@@ -163,7 +170,9 @@ std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
         (options.metadata ? options.metadata->icc.size() + options.metadata->exif.size() +
                                 options.metadata->xmp.size()
                           : 0);
-    return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
+    const std::size_t deflate =
+        options.format == StreamFormat::Png ? PngEncoder::memoryNeed(width) : 0;
+    return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs + deflate;
 }
 
 StreamOutcome streamFramePicture(RowReader& reader, const std::string& out,

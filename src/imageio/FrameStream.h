@@ -13,7 +13,7 @@
 
 namespace rimvista::files {
 
-enum class StreamFormat { Bmp, Jpeg };
+enum class StreamFormat { Bmp, Jpeg, Png };
 
 struct StreamOptions {
     StreamFormat format = StreamFormat::Jpeg;
@@ -21,7 +21,10 @@ struct StreamOptions {
     // JPEG only: the chroma sampling, and the segments to write (as saveJpegWith does); without
     // metadata the file is the one saveJpeg writes.
     ChromaSampling sampling = ChromaSampling::S444;
+    // PNG: the metadata too, and the colour type; with alpha it is taken from the rows'
+    // reserved bytes, where the PNG row reader leaves it.
     const PictureMetadata* metadata = nullptr;
+    bool grey = false, alpha = false;
     int blockRows = 0;   // 0: about kBlockBytes of pixels per block
     int ringBlocks = 4;  // blocks between the two threads
 

@@ -27,6 +27,16 @@ bool isPng(const std::uint8_t* data, std::size_t size);
 // metadata. Reasons are short Japanese texts as from the other readers.
 LoadResult readPng(const std::string& path, PngExtras* extras);
 
+// What readPng tells besides the pixels, found without inflating the rows: the colour type,
+// whether the picture has alpha, and the metadata as readPng gives it, wherever the file keeps
+// it. nullopt when the file cannot be read so.
+struct PngFacts {
+    bool grey = false;
+    bool alpha = false;
+    PictureMetadata metadata;
+};
+std::optional<PngFacts> readPngFacts(const std::string& path);
+
 // Writes RGB, or RGBA when alpha is not empty (grey when grey is set), with the metadata, through
 // AtomicFile. nullopt on success, otherwise the reason.
 std::optional<std::string> savePng(const PixelSurface& surface, const std::string& path,

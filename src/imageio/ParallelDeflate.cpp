@@ -1,0 +1,240 @@
+#include "imageio/ParallelDeflate.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+namespace rimvista::files {
+
+namespace {
+
+// One worker a core, shared by every stream of the process, so that several pictures in work
+// at once do not start more threads than there are cores.
+class Workers {
+public:
+    // Never destroyed: a worker may still be finishing an abandoned block when the program ends.
+    static Workers& instance() {
+        static Workers* workers = new Workers;
+        return *workers;
+    }
+    int count() const { return static_cast<int>(m_threads.size()); }
+
+    // False when there is no worker: the caller then does the work itself.
+    bool post(std::function<void()> task) {
+        if (m_threads.empty()) return false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_changed.notify_one();
+        return true;
+    }
+
+private:
+    Workers() {
+        const unsigned n = std::max(1u, std::thread::hardware_concurrency());
+        try {
+            for (unsigned i = 0; i < n; ++i) m_threads.emplace_back([this] { serve(); });
+        } catch (const std::system_error&) {
+            // Fewer workers, or none: the work is still done, on fewer cores.
+        }
+        for (std::thread& t : m_threads) t.detach();
+    }
+    void serve() {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return !m_tasks.empty(); });
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::function<void()>> m_tasks;
+    std::vector<std::thread> m_threads;
+};
+
+// A raw deflate stream kept by each thread from block to block, reset instead of rebuilt.
+class Deflater {
+public:
+    ~Deflater() {
+        if (m_ready) deflateEnd(&m_stream);
+    }
+    z_stream* reset(int level, int strategy) {
+        if (m_ready && (level != m_level || strategy != m_strategy)) {
+            deflateEnd(&m_stream);
+            m_ready = false;
+        }
+        if (m_ready) return deflateReset(&m_stream) == Z_OK ? &m_stream : nullptr;
+        m_stream = z_stream{};
+        if (deflateInit2(&m_stream, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) return nullptr;
+        m_ready = true;
+        m_level = level, m_strategy = strategy;
+        return &m_stream;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ready = false;
+    int m_level = 0, m_strategy = 0;
+};
+
+// The two bytes that open a zlib stream with a 32 KB window, telling the level used.
+std::array<std::uint8_t, 2> zlibHeader(int level, int strategy) {
+    const int speed = strategy >= Z_HUFFMAN_ONLY || (level >= 0 && level < 2) ? 0
+                      : level >= 0 && level < 6                               ? 1
+                      : level == 6 || level < 0                               ? 2
+                                                                              : 3;
+    const int cmf = 0x78;
+    int flg = speed << 6;
+    flg += 31 - (cmf * 256 + flg) % 31;
+    return {static_cast<std::uint8_t>(cmf), static_cast<std::uint8_t>(flg)};
+}
+
+}  // namespace
+
+struct ParallelDeflate::Job {
+    Prepare prepare;
+    int level = 0, strategy = 0;
+    std::atomic<bool> abandoned{false};
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::vector<std::uint8_t> out;
+    std::uint32_t adler = 1;
+    std::size_t length = 0;
+    std::optional<std::string> error;
+
+    void run() {
+        std::optional<std::string> failure;
+        try {
+            if (!abandoned) failure = compress();
+        } catch (const std::bad_alloc&) {
+            failure = "メモリが足りません";
+        }
+        prepare = nullptr;  // lets go of the rows it holds
+        std::lock_guard lock(mutex);
+        error = std::move(failure);
+        done = true;
+        finished.notify_all();
+    }
+
+    std::optional<std::string> compress() {
+        const Block block = prepare();
+        thread_local Deflater deflater;
+        z_stream* s = deflater.reset(level, strategy);
+        if (!s) return "メモリが足りません";
+        if (!block.dictionary.empty() &&
+            deflateSetDictionary(s, block.dictionary.data(),
+                                 static_cast<uInt>(block.dictionary.size())) != Z_OK)
+            return "PNG で保存できません: 圧縮できません";
+        out.resize(deflateBound(s, static_cast<uLong>(block.data.size())) + 16);
+        s->next_in = const_cast<Bytef*>(block.data.data());
+        s->avail_in = static_cast<uInt>(block.data.size());
+        s->next_out = out.data();
+        s->avail_out = static_cast<uInt>(out.size());
+        for (;;) {
+            if (deflate(s, Z_SYNC_FLUSH) == Z_STREAM_ERROR)
+                return "PNG で保存できません: 圧縮できません";
+            if (s->avail_out != 0) break;
+            const std::size_t used = out.size();
+            out.resize(used * 2);
+            s->next_out = out.data() + used;
+            s->avail_out = static_cast<uInt>(out.size() - used);
+        }
+        out.resize(out.size() - s->avail_out);
+        adler = static_cast<std::uint32_t>(
+            adler32(1, block.data.data(), static_cast<uInt>(block.data.size())));
+        length = block.data.size();
+        return std::nullopt;
+    }
+
+    void wait() {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done; });
+    }
+    bool isDone() {
+        std::lock_guard lock(mutex);
+        return done;
+    }
+};
+
+ParallelDeflate::ParallelDeflate(int level, int strategy, Sink sink)
+    : m_level(level), m_strategy(strategy), m_sink(std::move(sink)) {}
+
+ParallelDeflate::~ParallelDeflate() {
+    for (const auto& job : m_jobs) job->abandoned = true;
+}
+
+int ParallelDeflate::blocksInWork() {
+    return 2 * std::max(Workers::instance().count(), 1) + 1;
+}
+
+std::optional<std::string> ParallelDeflate::add(Prepare prepare) {
+    if (m_error) return m_error;
+    auto job = std::make_shared<Job>();
+    job->prepare = std::move(prepare);
+    job->level = m_level, job->strategy = m_strategy;
+    m_jobs.push_back(job);
+    if (!Workers::instance().post([job] { job->run(); })) job->run();
+    // Finished blocks go out at once, so their memory is given back early.
+    while (m_jobs.size() > 1 && m_jobs.front()->isDone())
+        if (auto error = drain(m_jobs.size() - 1)) return error;
+    return drain(static_cast<std::size_t>(blocksInWork()));
+}
+
+std::optional<std::string> ParallelDeflate::finish() {
+    if (auto error = drain(0)) return error;
+    if (auto error = begin()) return m_error = error;
+    // An empty last block of fixed codes, then the checksum, most significant byte first.
+    const std::uint8_t end[] = {0x03,
+                                0x00,
+                                static_cast<std::uint8_t>(m_adler >> 24),
+                                static_cast<std::uint8_t>(m_adler >> 16),
+                                static_cast<std::uint8_t>(m_adler >> 8),
+                                static_cast<std::uint8_t>(m_adler)};
+    if (auto error = m_sink(end, sizeof end)) return m_error = error;
+    return std::nullopt;
+}
+
+std::optional<std::string> ParallelDeflate::begin() {
+    if (m_started) return std::nullopt;
+    m_started = true;
+    const auto header = zlibHeader(m_level, m_strategy);
+    return m_sink(header.data(), header.size());
+}
+
+std::optional<std::string> ParallelDeflate::drain(std::size_t keep) {
+    while (m_jobs.size() > keep && !m_error) {
+        const std::shared_ptr<Job> job = m_jobs.front();
+        m_jobs.pop_front();
+        job->wait();
+        m_error = emit(*job);
+    }
+    return m_error;
+}
+
+std::optional<std::string> ParallelDeflate::emit(Job& job) {
+    if (job.error) return job.error;
+    if (auto error = begin()) return error;
+    if (auto error = m_sink(job.out.data(), job.out.size())) return error;
+    m_adler = static_cast<std::uint32_t>(
+        adler32_combine(m_adler, job.adler, static_cast<z_off_t>(job.length)));
+    job.out = {};
+    return std::nullopt;
+}
+
+}  // namespace rimvista::files

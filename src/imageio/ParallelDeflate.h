@@ -1,0 +1,60 @@
+#pragma once
+// One zlib stream deflated on every core. The data comes in blocks; each block is prepared and
+// deflated on a worker, primed with the 32 KB that precede it in the stream as its dictionary,
+// and ends on a sync flush, so the blocks' outputs simply follow each other. The checksums of
+// the blocks are combined into the stream's Adler-32. The bytes depend only on the blocks and
+// the settings, never on the number of workers or on timing.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rimvista::files {
+
+class ParallelDeflate {
+public:
+    // What a worker makes of one block: the bytes to deflate, and the last (up to) 32 KB of the
+    // stream before them; empty for the first block.
+    struct Block {
+        std::vector<std::uint8_t> dictionary;
+        std::vector<std::uint8_t> data;
+    };
+    using Prepare = std::function<Block()>;
+    // Receives the compressed stream in order, on the thread that calls add and finish.
+    using Sink = std::function<std::optional<std::string>(const std::uint8_t*, std::size_t)>;
+
+    ParallelDeflate(int level, int strategy, Sink sink);
+    // Without finish, blocks still in work are abandoned.
+    ~ParallelDeflate();
+    ParallelDeflate(const ParallelDeflate&) = delete;
+    ParallelDeflate& operator=(const ParallelDeflate&) = delete;
+
+    // Queues the next block. While too many are in work, waits for the oldest and hands the
+    // finished ones to the sink. nullopt, or the first failure (of a block or of the sink).
+    std::optional<std::string> add(Prepare prepare);
+    // Waits for every block and ends the stream.
+    std::optional<std::string> finish();
+
+    // Blocks in work at once: raw, prepared and compressed copies of each are held.
+    static int blocksInWork();
+
+private:
+    struct Job;
+    std::optional<std::string> begin();
+    std::optional<std::string> emit(Job& job);
+    std::optional<std::string> drain(std::size_t keep);
+
+    int m_level, m_strategy;
+    Sink m_sink;
+    std::deque<std::shared_ptr<Job>> m_jobs;
+    std::uint32_t m_adler = 1;
+    bool m_started = false;
+    std::optional<std::string> m_error;
+};
+
+}  // namespace rimvista::files

@@ -1,0 +1,213 @@
+#include "imageio/PngEncoder.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <new>
+
+#include "imageio/PngFilter.h"
+#include "imageio/PngSupport.h"
+
+namespace rimvista::files {
+
+namespace {
+
+// Chosen by measuring photographs and screenshots against a general image tool's PNG files
+// (README, "PNG files"): the filter, the deflate level and its strategy.
+constexpr png::Filter kFilter = png::Filter::Paeth;
+constexpr int kLevel = 3;
+constexpr int kStrategy = Z_DEFAULT_STRATEGY;
+// Rows go to the workers in blocks of about this many filtered bytes: large enough that the
+// restart at each block costs next to nothing, small enough that each core gets several.
+constexpr std::size_t kBlockBytes = std::size_t{512} << 10;
+constexpr std::size_t kWindow = 32768;  // deflate's reach back, the dictionary of a block
+constexpr std::size_t kIdatBytes = std::size_t{256} << 10;
+// Beyond this a row could not be held in a block at all.
+constexpr std::size_t kMostRowBytes = std::size_t{1} << 30;
+
+// The rows of the previous block whose filtered bytes make up a block's dictionary.
+std::size_t dictionaryRows(std::size_t rowBytes) {
+    return (kWindow + rowBytes) / (rowBytes + 1);
+}
+
+// At least one row more than the dictionary takes, so that every row filtered for it has the
+// row above it in the same block.
+int rowsPerBlock(std::size_t rowBytes) {
+    const std::size_t rows = std::max(kBlockBytes / (rowBytes + 1), dictionaryRows(rowBytes) + 1);
+    return static_cast<int>(std::min<std::size_t>(rows, 1 << 20));
+}
+
+void writeToFile(png_structp png, png_bytep data, png_size_t size) {
+    auto* file = static_cast<AtomicFile*>(png_get_io_ptr(png));
+    if (auto error = file->write(data, size)) throw png::Failure(*error);
+}
+void flushNothing(png_structp) {}
+
+struct WriteStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    WriteStructs() {
+        png =
+            png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png::raise, png::ignoreWarning);
+        if (png) info = png_create_info_struct(png);
+        if (!info) {
+            if (png) png_destroy_write_struct(&png, nullptr);
+            throw std::bad_alloc();
+        }
+    }
+    ~WriteStructs() { png_destroy_write_struct(&png, &info); }
+};
+
+// The signature, the header and the metadata chunks, as libpng writes them.
+void writeHead(AtomicFile& file, const PngLayout& layout, const PictureMetadata& metadata) {
+    WriteStructs s;
+    png_set_option(s.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
+    png_set_benign_errors(s.png, 1);
+    png_set_write_fn(s.png, &file, writeToFile, flushNothing);
+    const int colorType = layout.grey
+                              ? (layout.alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
+                              : (layout.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
+    png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(layout.width),
+                 static_cast<png_uint_32>(layout.height), 8, colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png::writeMetadata(s.png, s.info, metadata);
+    png_write_info(s.png, s.info);
+}
+
+}  // namespace
+
+void packPngRow(const Pixel* row, const PngLayout& layout, const std::uint8_t* alpha,
+                std::size_t alphaStep, std::uint8_t* out) {
+    for (int x = 0; x < layout.width; ++x) {
+        if (layout.grey) {
+            *out++ = row[x].green;
+        } else {
+            *out++ = row[x].red;
+            *out++ = row[x].green;
+            *out++ = row[x].blue;
+        }
+        if (layout.alpha) *out++ = alpha[std::size_t(x) * alphaStep];
+    }
+}
+
+PngEncoder::PngEncoder(AtomicFile& file) : m_file(file) {}
+
+PngEncoder::~PngEncoder() = default;
+
+std::size_t PngEncoder::memoryNeed(int width) {
+    const std::size_t rowBytes = std::size_t(std::max(width, 1)) * 4;
+    const std::size_t block = std::size_t(rowsPerBlock(rowBytes)) * (rowBytes + 1);
+    // Each block in work: its rows, their filtered copy, its output and a deflate state; the
+    // encoder also holds the block it fills and the one before it.
+    const std::size_t perBlock = 3 * block + kWindow + (std::size_t{300} << 10);
+    return perBlock * std::size_t(ParallelDeflate::blocksInWork() + 2) + kIdatBytes;
+}
+
+std::optional<std::string> PngEncoder::start(const PngLayout& layout,
+                                             const PictureMetadata& metadata) {
+    if (layout.width <= 0 || layout.height <= 0) return "保存する画像がありません";
+    m_layout = layout;
+    m_rowBytes = std::size_t(layout.width) * std::size_t(layout.channels());
+    if (m_rowBytes > kMostRowBytes) return "PNG にするには大きすぎます";
+    m_rowsPerBlock = rowsPerBlock(m_rowBytes);
+    try {
+        writeHead(m_file, layout, metadata);
+    } catch (const png::Failure& e) {
+        return std::string("PNG で保存できません: ") + e.what();
+    }
+    m_deflate = std::make_unique<ParallelDeflate>(
+        kLevel, kStrategy,
+        [this](const std::uint8_t* data, std::size_t size) { return addCompressed(data, size); });
+    return std::nullopt;
+}
+
+std::uint8_t* PngEncoder::nextRow() {
+    if (!m_block)
+        m_block =
+            std::make_shared<std::vector<std::uint8_t>>(std::size_t(m_rowsPerBlock) * m_rowBytes);
+    return m_block->data() + std::size_t(m_rowsInBlock) * m_rowBytes;
+}
+
+std::optional<std::string> PngEncoder::rowDone() {
+    ++m_rowsDone;
+    if (++m_rowsInBlock == m_rowsPerBlock || m_rowsDone == m_layout.height) return submitBlock();
+    return std::nullopt;
+}
+
+std::optional<std::string> PngEncoder::submitBlock() {
+    const Rows rows = std::move(m_block), previous = m_previous;
+    const std::size_t count = std::size_t(m_rowsInBlock), rowBytes = m_rowBytes,
+                      bpp = std::size_t(m_layout.channels()), full = std::size_t(m_rowsPerBlock);
+    m_block.reset();
+    m_rowsInBlock = 0;
+    m_previous = rows;
+    // Every block before the last is full, so the previous block holds full rows.
+    return m_deflate->add([=] {
+        ParallelDeflate::Block block;
+        const std::size_t filtered = rowBytes + 1;
+        if (previous) {
+            const std::uint8_t* p = previous->data();
+            const std::size_t tail = dictionaryRows(rowBytes);
+            std::vector<std::uint8_t> end(tail * filtered);
+            for (std::size_t r = 0, y = full - tail; r < tail; ++r, ++y)
+                png::filterRow(kFilter, p + y * rowBytes, p + (y - 1) * rowBytes, rowBytes, bpp,
+                               end.data() + r * filtered);
+            block.dictionary.assign(end.end() - std::ptrdiff_t(std::min(kWindow, end.size())),
+                                    end.end());
+        }
+        block.data.resize(count * filtered);
+        const std::uint8_t* r0 = rows->data();
+        for (std::size_t r = 0; r < count; ++r) {
+            const std::uint8_t* prior = r > 0      ? r0 + (r - 1) * rowBytes
+                                        : previous ? previous->data() + (full - 1) * rowBytes
+                                                   : nullptr;
+            png::filterRow(kFilter, r0 + r * rowBytes, prior, rowBytes, bpp,
+                           block.data.data() + r * filtered);
+        }
+        return block;
+    });
+}
+
+std::optional<std::string> PngEncoder::addCompressed(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t n = std::min(size, kIdatBytes - m_idat.size());
+        m_idat.insert(m_idat.end(), data, data + n);
+        data += n, size -= n;
+        if (m_idat.size() == kIdatBytes) {
+            if (auto error = writeChunk("IDAT", m_idat.data(), m_idat.size())) return error;
+            m_idat.clear();
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> PngEncoder::finish() {
+    if (!m_deflate || m_rowsDone != m_layout.height) return "PNG で保存できません: 行が足りません";
+    if (auto error = m_deflate->finish()) return error;
+    if (!m_idat.empty()) {
+        if (auto error = writeChunk("IDAT", m_idat.data(), m_idat.size())) return error;
+        m_idat.clear();
+    }
+    return writeChunk("IEND", nullptr, 0);
+}
+
+std::optional<std::string> PngEncoder::writeChunk(const char* type, const std::uint8_t* data,
+                                                  std::size_t size) {
+    std::uint8_t head[8] = {static_cast<std::uint8_t>(size >> 24),
+                            static_cast<std::uint8_t>(size >> 16),
+                            static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)};
+    std::copy(type, type + 4, head + 4);
+    uLong crc = crc32(0, head + 4, 4);
+    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
+    const std::uint8_t tail[4] = {
+        static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
+        static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
+    if (auto error = m_file.write(head, sizeof head)) return error;
+    if (size > 0) {
+        if (auto error = m_file.write(data, size)) return error;
+    }
+    return m_file.write(tail, sizeof tail);
+}
+
+}  // namespace rimvista::files
