@@ -103,11 +103,14 @@ std::array<std::uint8_t, 2> zlibHeader(int level, int strategy) {
     return {static_cast<std::uint8_t>(cmf), static_cast<std::uint8_t>(flg)};
 }
 
+// The stream of each setting, kept by each thread from block to block.
+constexpr std::size_t kMostSettings = 4;
+
 }  // namespace
 
 struct ParallelDeflate::Job {
     Prepare prepare;
-    int level = 0, strategy = 0;
+    std::shared_ptr<const std::vector<Setting>> settings;
     std::atomic<bool> abandoned{false};
 
     std::mutex mutex;
@@ -134,9 +137,23 @@ struct ParallelDeflate::Job {
 
     std::optional<std::string> compress() {
         const Block block = prepare();
-        thread_local Deflater deflater;
-        z_stream* s = deflater.reset(level, strategy);
-        if (!s) return "メモリが足りません";
+        thread_local Deflater deflaters[kMostSettings];
+        std::vector<std::uint8_t> trial;
+        for (std::size_t i = 0; i < settings->size() && i < kMostSettings; ++i) {
+            const Setting& setting = (*settings)[i];
+            z_stream* s = deflaters[i].reset(setting.level, setting.strategy);
+            if (!s) return "メモリが足りません";
+            if (auto failed = deflateBlock(s, block, trial)) return failed;
+            if (i == 0 || trial.size() < out.size()) std::swap(out, trial);
+        }
+        adler = static_cast<std::uint32_t>(
+            adler32(1, block.data.data(), static_cast<uInt>(block.data.size())));
+        length = block.data.size();
+        return std::nullopt;
+    }
+
+    static std::optional<std::string> deflateBlock(z_stream* s, const Block& block,
+                                                   std::vector<std::uint8_t>& out) {
         if (!block.dictionary.empty() &&
             deflateSetDictionary(s, block.dictionary.data(),
                                  static_cast<uInt>(block.dictionary.size())) != Z_OK)
@@ -156,9 +173,6 @@ struct ParallelDeflate::Job {
             s->avail_out = static_cast<uInt>(out.size() - used);
         }
         out.resize(out.size() - s->avail_out);
-        adler = static_cast<std::uint32_t>(
-            adler32(1, block.data.data(), static_cast<uInt>(block.data.size())));
-        length = block.data.size();
         return std::nullopt;
     }
 
@@ -172,8 +186,9 @@ struct ParallelDeflate::Job {
     }
 };
 
-ParallelDeflate::ParallelDeflate(int level, int strategy, Sink sink)
-    : m_level(level), m_strategy(strategy), m_sink(std::move(sink)) {}
+ParallelDeflate::ParallelDeflate(std::vector<Setting> settings, Sink sink)
+    : m_settings(std::make_shared<const std::vector<Setting>>(std::move(settings))),
+      m_sink(std::move(sink)) {}
 
 ParallelDeflate::~ParallelDeflate() {
     for (const auto& job : m_jobs) job->abandoned = true;
@@ -187,7 +202,7 @@ std::optional<std::string> ParallelDeflate::add(Prepare prepare) {
     if (m_error) return m_error;
     auto job = std::make_shared<Job>();
     job->prepare = std::move(prepare);
-    job->level = m_level, job->strategy = m_strategy;
+    job->settings = m_settings;
     m_jobs.push_back(job);
     if (!Workers::instance().post([job] { job->run(); })) job->run();
     // Finished blocks go out at once, so their memory is given back early.
@@ -213,7 +228,8 @@ std::optional<std::string> ParallelDeflate::finish() {
 std::optional<std::string> ParallelDeflate::begin() {
     if (m_started) return std::nullopt;
     m_started = true;
-    const auto header = zlibHeader(m_level, m_strategy);
+    const Setting nominal = m_settings->empty() ? Setting{} : m_settings->front();
+    const auto header = zlibHeader(nominal.level, nominal.strategy);
     return m_sink(header.data(), header.size());
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // One zlib stream deflated on every core. The data comes in blocks; each block is prepared and
 // deflated on a worker, primed with the 32 KB that precede it in the stream as its dictionary,
-// and ends on a sync flush, so the blocks' outputs simply follow each other. The checksums of
-// the blocks are combined into the stream's Adler-32. The bytes depend only on the blocks and
-// the settings, never on the number of workers or on timing.
+// and ends on a sync flush, so the blocks' outputs simply follow each other. A block may be
+// deflated with several settings, the shortest result kept. The checksums of the blocks are
+// combined into the stream's Adler-32. The bytes depend only on the blocks and the settings,
+// never on the number of workers or on timing.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +29,14 @@ public:
     // Receives the compressed stream in order, on the thread that calls add and finish.
     using Sink = std::function<std::optional<std::string>(const std::uint8_t*, std::size_t)>;
 
-    ParallelDeflate(int level, int strategy, Sink sink);
+    // zlib's level and strategy.
+    struct Setting {
+        int level = 6;
+        int strategy = 0;
+    };
+
+    // settings: one to four, tried on every block; the first is the stream's nominal level.
+    ParallelDeflate(std::vector<Setting> settings, Sink sink);
     // Without finish, blocks still in work are abandoned.
     ~ParallelDeflate();
     ParallelDeflate(const ParallelDeflate&) = delete;
@@ -49,7 +57,7 @@ private:
     std::optional<std::string> emit(Job& job);
     std::optional<std::string> drain(std::size_t keep);
 
-    int m_level, m_strategy;
+    std::shared_ptr<const std::vector<Setting>> m_settings;
     Sink m_sink;
     std::deque<std::shared_ptr<Job>> m_jobs;
     std::uint32_t m_adler = 1;

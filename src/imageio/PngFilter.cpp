@@ -10,6 +10,11 @@ namespace {
 
 using Byte = std::uint8_t;
 
+int predictPaeth(int a, int b, int c) {
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
 void sub(const Byte* x, std::size_t n, std::size_t bpp, Byte* out) {
     std::memcpy(out, x, bpp < n ? bpp : n);
     for (std::size_t i = bpp; i < n; ++i) out[i] = Byte(x[i] - x[i - bpp]);
@@ -24,10 +29,7 @@ void average(const Byte* x, const Byte* b, std::size_t n, std::size_t bpp, Byte*
 void paeth(const Byte* x, const Byte* b, std::size_t n, std::size_t bpp, Byte* out) {
     for (std::size_t i = 0; i < n && i < bpp; ++i) out[i] = Byte(x[i] - b[i]);
     for (std::size_t i = bpp; i < n; ++i) {
-        const int a = x[i - bpp], up = b[i], c = b[i - bpp];
-        const int pa = std::abs(up - c), pb = std::abs(a - c), pc = std::abs(a + up - 2 * c);
-        const int predicted = pa <= pb && pa <= pc ? a : pb <= pc ? up : c;
-        out[i] = Byte(x[i] - predicted);
+        out[i] = Byte(x[i] - predictPaeth(x[i - bpp], b[i], b[i - bpp]));
     }
 }
 
@@ -52,38 +54,42 @@ void apply(Filter filter, const Byte* x, const Byte* b, std::size_t n, std::size
     }
 }
 
-std::uint64_t magnitude(const Byte* p, std::size_t n) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        sum += static_cast<std::uint64_t>(std::abs(int(std::int8_t(p[i]))));
-    return sum;
+// The size of a filtered byte read as signed.
+unsigned magnitude(int difference) {
+    const auto v = static_cast<Byte>(difference);
+    return v < 128 ? v : 256u - v;
+}
+
+// The filter whose output would have the smallest sum of magnitudes, all five weighed in one
+// pass over the row; on a tie the lower type.
+Filter cheapest(const Byte* x, const Byte* b, std::size_t n, std::size_t bpp) {
+    std::uint64_t sum[5] = {};
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = i >= bpp ? x[i - bpp] : 0, up = b[i], c = i >= bpp ? b[i - bpp] : 0;
+        sum[0] += magnitude(x[i]);
+        sum[1] += magnitude(x[i] - a);
+        sum[2] += magnitude(x[i] - up);
+        sum[3] += magnitude(x[i] - ((a + up) >> 1));
+        sum[4] += magnitude(x[i] - predictPaeth(a, up, c));
+    }
+    int best = 0;
+    for (int f = 1; f < 5; ++f)
+        if (sum[f] < sum[best]) best = f;
+    return static_cast<Filter>(best);
 }
 
 }  // namespace
 
 void filterRow(Filter filter, const Byte* row, const Byte* prior, std::size_t rowBytes,
                std::size_t bpp, Byte* out) {
-    thread_local std::vector<Byte> zeros, trial;
+    thread_local std::vector<Byte> zeros;
     if (!prior) {
         if (zeros.size() < rowBytes) zeros.assign(rowBytes, 0);
         prior = zeros.data();
     }
-    if (filter != Filter::Adaptive) {
-        out[0] = static_cast<Byte>(filter);
-        apply(filter, row, prior, rowBytes, bpp, out + 1);
-        return;
-    }
-    if (trial.size() < rowBytes) trial.resize(rowBytes);
-    std::uint64_t best = UINT64_MAX;
-    for (const Filter f : {Filter::None, Filter::Sub, Filter::Up, Filter::Average, Filter::Paeth}) {
-        apply(f, row, prior, rowBytes, bpp, trial.data());
-        const std::uint64_t sum = magnitude(trial.data(), rowBytes);
-        if (sum < best) {
-            best = sum;
-            out[0] = static_cast<Byte>(f);
-            std::memcpy(out + 1, trial.data(), rowBytes);
-        }
-    }
+    if (filter == Filter::Adaptive) filter = cheapest(row, prior, rowBytes, bpp);
+    out[0] = static_cast<Byte>(filter);
+    apply(filter, row, prior, rowBytes, bpp, out + 1);
 }
 
 }  // namespace rimvista::files::png
