@@ -105,6 +105,8 @@ std::array<std::uint8_t, 2> zlibHeader(int level, int strategy) {
 
 // The stream of each setting, kept by each thread from block to block.
 constexpr std::size_t kMostSettings = 4;
+// Where there is a choice of settings, they are weighed on this much of each block.
+constexpr std::size_t kSampleBytes = std::size_t{64} << 10;
 
 }  // namespace
 
@@ -138,13 +140,21 @@ struct ParallelDeflate::Job {
     std::optional<std::string> compress() {
         const Block block = prepare();
         thread_local Deflater deflaters[kMostSettings];
+        const std::size_t tries = std::min(settings->size(), kMostSettings);
+        // Each setting deflates the start of the block; the one that does best there deflates
+        // the whole block, unless the start was the whole block.
+        const std::size_t sample = tries > 1 ? std::min(kSampleBytes, block.data.size()) : 0;
+        std::size_t chosen = 0;
         std::vector<std::uint8_t> trial;
-        for (std::size_t i = 0; i < settings->size() && i < kMostSettings; ++i) {
-            const Setting& setting = (*settings)[i];
-            z_stream* s = deflaters[i].reset(setting.level, setting.strategy);
-            if (!s) return "メモリが足りません";
-            if (auto failed = deflateBlock(s, block, trial)) return failed;
-            if (i == 0 || trial.size() < out.size()) std::swap(out, trial);
+        for (std::size_t i = 0; i < tries && sample > 0; ++i) {
+            if (auto failed = deflateSpan(deflaters[i], (*settings)[i], block, sample, trial))
+                return failed;
+            if (i == 0 || trial.size() < out.size()) std::swap(out, trial), chosen = i;
+        }
+        if (sample < block.data.size()) {
+            if (auto failed = deflateSpan(deflaters[chosen], (*settings)[chosen], block,
+                                          block.data.size(), out))
+                return failed;
         }
         adler = static_cast<std::uint32_t>(
             adler32(1, block.data.data(), static_cast<uInt>(block.data.size())));
@@ -152,15 +162,19 @@ struct ParallelDeflate::Job {
         return std::nullopt;
     }
 
-    static std::optional<std::string> deflateBlock(z_stream* s, const Block& block,
-                                                   std::vector<std::uint8_t>& out) {
+    // The first size bytes of the block, after its dictionary, into out.
+    static std::optional<std::string> deflateSpan(Deflater& deflater, const Setting& setting,
+                                                  const Block& block, std::size_t size,
+                                                  std::vector<std::uint8_t>& out) {
+        z_stream* s = deflater.reset(setting.level, setting.strategy);
+        if (!s) return "メモリが足りません";
         if (!block.dictionary.empty() &&
             deflateSetDictionary(s, block.dictionary.data(),
                                  static_cast<uInt>(block.dictionary.size())) != Z_OK)
             return "PNG で保存できません: 圧縮できません";
-        out.resize(deflateBound(s, static_cast<uLong>(block.data.size())) + 16);
+        out.resize(deflateBound(s, static_cast<uLong>(size)) + 16);
         s->next_in = const_cast<Bytef*>(block.data.data());
-        s->avail_in = static_cast<uInt>(block.data.size());
+        s->avail_in = static_cast<uInt>(size);
         s->next_out = out.data();
         s->avail_out = static_cast<uInt>(out.size());
         for (;;) {

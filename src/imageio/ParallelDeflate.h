@@ -1,10 +1,10 @@
 #pragma once
 // One zlib stream deflated on every core. The data comes in blocks; each block is prepared and
 // deflated on a worker, primed with the 32 KB that precede it in the stream as its dictionary,
-// and ends on a sync flush, so the blocks' outputs simply follow each other. A block may be
-// deflated with several settings, the shortest result kept. The checksums of the blocks are
-// combined into the stream's Adler-32. The bytes depend only on the blocks and the settings,
-// never on the number of workers or on timing.
+// and ends on a sync flush, so the blocks' outputs simply follow each other. Given several
+// settings, each block's start is deflated with each, and the block with the one that made it
+// shortest. The checksums of the blocks are combined into the stream's Adler-32. The bytes
+// depend only on the blocks and the settings, never on the number of workers or on timing.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +35,7 @@ public:
         int strategy = 0;
     };
 
-    // settings: one to four, tried on every block; the first is the stream's nominal level.
+    // settings: one to four; the first is the stream's nominal level.
     ParallelDeflate(std::vector<Setting> settings, Sink sink);
     // Without finish, blocks still in work are abandoned.
     ~ParallelDeflate();
