@@ -96,6 +96,7 @@ files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, 
     e.quality = settings.quality.value_or(kDefaultQuality);
     if (job.inputFormat == OutputFormat::Png) {
         files::LoadResult loaded = files::readPng(job.input, &e.extras);
+        files::dropExifThumbnail(e.extras.metadata.exif);
         if (settings.strip) e.extras.metadata = {};
         return loaded;
     }
@@ -178,6 +179,7 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
         if (!facts) return std::nullopt;
         encoding.extras.grey = facts->grey;
         encoding.extras.metadata = settings.strip ? files::PictureMetadata{} : facts->metadata;
+        files::dropExifThumbnail(encoding.extras.metadata.exif);
         encoding.rowAlpha = facts->alpha;
     } else {
         describeInput(job, settings, encoding);

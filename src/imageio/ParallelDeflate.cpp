@@ -209,7 +209,11 @@ ParallelDeflate::~ParallelDeflate() {
 }
 
 int ParallelDeflate::blocksInWork() {
-    return 2 * std::max(Workers::instance().count(), 1) + 1;
+    return 2 * workerCount() + 1;
+}
+
+int ParallelDeflate::workerCount() {
+    return std::max(Workers::instance().count(), 1);
 }
 
 std::optional<std::string> ParallelDeflate::add(Prepare prepare) {

@@ -50,6 +50,8 @@ public:
 
     // Blocks in work at once: raw, prepared and compressed copies of each are held.
     static int blocksInWork();
+    // Threads that deflate, shared by every stream of the process.
+    static int workerCount();
 
 private:
     struct Job;

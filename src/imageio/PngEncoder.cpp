@@ -101,10 +101,15 @@ PngEncoder::~PngEncoder() = default;
 std::size_t PngEncoder::memoryNeed(int width) {
     const std::size_t rowBytes = std::size_t(std::max(width, 1)) * 4;
     const std::size_t block = std::size_t(rowsPerBlock(rowBytes)) * (rowBytes + 1);
-    // Each block in work: its rows, their filtered copy, two outputs and two deflate states; the
-    // encoder also holds the block it fills and the one before it.
-    const std::size_t perBlock = 4 * block + kWindow + (std::size_t{600} << 10);
-    return perBlock * std::size_t(ParallelDeflate::blocksInWork() + 2) + kIdatBytes;
+    const auto inWork = std::size_t(ParallelDeflate::blocksInWork());
+    const auto workers = std::size_t(ParallelDeflate::workerCount());
+    // The rows of every block in work and of the two the encoder holds, the output of every
+    // block in work; on each worker a filtered block, trial outputs of its start and the deflate
+    // states of both settings.
+    const std::size_t rows = (inWork + 2) * block + inWork * block;
+    const std::size_t working =
+        block + 2 * (std::size_t{64} << 10) + kWindow + (std::size_t{600} << 10);
+    return rows + workers * working + kIdatBytes;
 }
 
 std::optional<std::string> PngEncoder::start(const PngLayout& layout,
