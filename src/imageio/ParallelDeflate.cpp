@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -129,6 +130,9 @@ struct ParallelDeflate::Job {
             if (!abandoned) failure = compress();
         } catch (const std::bad_alloc&) {
             failure = "メモリが足りません";
+        } catch (const std::exception& e) {
+            // Nothing may escape a worker: the program would end.
+            failure = std::string("PNG で保存できません: ") + e.what();
         }
         prepare = nullptr;  // lets go of the rows it holds
         std::lock_guard lock(mutex);
