@@ -64,7 +64,12 @@ std::optional<std::string> checkChunkLengths(std::uint64_t fileSize, const ReadH
 }
 
 void ByteSource::addFile(std::uint64_t offset, std::uint64_t length) {
-    m_pieces.push_back({offset, length, {}});
+    // Chunks that follow each other in the file are one piece, however many there are.
+    if (!m_pieces.empty() && m_pieces.back().bytes.empty() &&
+        m_pieces.back().offset + m_pieces.back().length == offset)
+        m_pieces.back().length += length;
+    else
+        m_pieces.push_back({offset, length, {}});
 }
 
 void ByteSource::addBytes(std::vector<std::uint8_t> bytes) {
