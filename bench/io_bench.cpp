@@ -44,7 +44,7 @@ struct Fixture {
         std::FILE* f = std::fopen(jpegPath.c_str(), "wb");
         std::fwrite(jpeg.data(), 1, jpeg.size(), f);
         std::fclose(f);
-        if (files::saveBmp(photo, bmpPath)) std::abort();
+        if (!files::saveBmp(photo, bmpPath)) std::abort();
     }
     ~Fixture() { std::filesystem::remove_all(folder); }
 
@@ -88,8 +88,8 @@ Fixture& fixture() {
 }
 
 void checkLoaded(benchmark::State& state, const files::LoadResult& r) {
-    if (!r.ok() || r.picture.width() != kWidth || r.picture.height() != kHeight)
-        state.SkipWithError(r.error.c_str());
+    if (!r.ok()) return state.SkipWithError(debugText(r.error()).c_str());
+    if (r->width() != kWidth || r->height() != kHeight) state.SkipWithError("wrong size");
 }
 
 void JpegOpen_BareTurboJpeg(benchmark::State& state) {
@@ -137,7 +137,8 @@ void JpegSave_SaveJpeg(benchmark::State& state) {
     Fixture& f = fixture();
     const std::string path = (f.folder / "saved.jpg").string();
     for (auto _ : state)
-        if (auto error = files::saveJpeg(f.photo, path, 100)) state.SkipWithError(error->c_str());
+        if (auto saved = files::saveJpeg(f.photo, path, 100); !saved)
+            state.SkipWithError(debugText(saved.error()).c_str());
 }
 
 void JpegSave_DCSavetoJPEG(benchmark::State& state) {
@@ -165,7 +166,8 @@ void BmpSave_SaveBmp(benchmark::State& state) {
     Fixture& f = fixture();
     const std::string path = (f.folder / "saved.bmp").string();
     for (auto _ : state)
-        if (auto error = files::saveBmp(f.photo, path)) state.SkipWithError(error->c_str());
+        if (auto saved = files::saveBmp(f.photo, path); !saved)
+            state.SkipWithError(debugText(saved.error()).c_str());
 }
 
 void BmpSave_QImage(benchmark::State& state) {

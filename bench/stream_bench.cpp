@@ -54,7 +54,7 @@ void makePicture(const std::string& path, int width, int height, int quality, bo
     if (fs::exists(path)) return;
     auto writer = path.ends_with(".bmp") ? files::openBmpRowWriter(path, width, height)
                                          : files::openJpegRowWriter(path, width, height, quality);
-    if (!writer.ok()) std::fprintf(stderr, "%s\n", writer.error.c_str()), std::exit(1);
+    if (!writer) std::fprintf(stderr, "%s\n", debugText(writer.error()).c_str()), std::exit(1);
     constexpr int kRows = 64;
     std::vector<Pixel> rows(std::size_t(width) * kRows);
     std::uint32_t state = 12345;
@@ -62,32 +62,32 @@ void makePicture(const std::string& path, int width, int height, int quality, bo
         const int y1 = std::min(height, y0 + kRows);
         for (int y = y0; y < y1; ++y)
             photoRow(y, width, height, rows.data() + std::size_t(y - y0) * width, state, noisy);
-        if (auto error = writer.stream->write(y0, y1, rows.data(), std::size_t(width)))
-            std::fprintf(stderr, "%s\n", error->c_str()), std::exit(1);
+        if (auto written = (*writer)->write(y0, y1, rows.data(), std::size_t(width)); !written)
+            std::fprintf(stderr, "%s\n", debugText(written.error()).c_str()), std::exit(1);
     }
-    if (auto error = writer.stream->commit())
-        std::fprintf(stderr, "%s\n", error->c_str()), std::exit(1);
+    if (auto committed = (*writer)->commit(); !committed)
+        std::fprintf(stderr, "%s\n", debugText(committed.error()).c_str()), std::exit(1);
 }
 
 // The work of one child: mode is stream or whole, quality 0 means BMP output.
 int child(const std::string& mode, const std::string& in, const std::string& out, int quality) {
     files::StreamOptions options;
-    options.format = quality > 0 ? files::StreamFormat::Jpeg : files::StreamFormat::Bmp;
-    options.quality = quality;
+    options.format = quality > 0 ? files::FormatId::Jpeg : files::FormatId::Bmp;
+    options.encoding.quality = quality;
     if (mode == "stream") {
         const auto outcome = files::streamFramePicture(in, out, kRun, options);
-        if (!outcome.written()) std::fprintf(stderr, "%s\n", outcome.error.c_str());
+        if (!outcome.written()) std::fprintf(stderr, "%s\n", debugText(outcome.error).c_str());
         return outcome.written() ? 0 : 1;
     }
     files::LoadResult loaded = files::loadPicture(in);
-    if (!loaded.ok()) return std::fprintf(stderr, "%s\n", loaded.error.c_str()), 1;
-    SurfacePicture target(loaded.picture);
+    if (!loaded) return std::fprintf(stderr, "%s\n", debugText(loaded.error()).c_str()), 1;
+    SurfacePicture target(*loaded);
     const FrameParams& p = kRun[0].params;
     DrawFrame(target, p.W[0], p.W[1], p.W[2], p.W[3], p.X0, p.X1, p.Y0, p.Y1, kRun[0].strength);
-    const auto error = quality > 0 ? files::saveJpeg(loaded.picture, out, quality)
-                                   : files::saveBmp(loaded.picture, out);
-    if (error) std::fprintf(stderr, "%s\n", error->c_str());
-    return error ? 1 : 0;
+    const auto saved =
+        quality > 0 ? files::saveJpeg(*loaded, out, quality) : files::saveBmp(*loaded, out);
+    if (!saved) std::fprintf(stderr, "%s\n", debugText(saved.error()).c_str());
+    return saved ? 0 : 1;
 }
 
 struct Measure {

@@ -20,3 +20,12 @@ if(RIMVISTA_FUZZ)
     -fno-sanitize-recover=undefined)
   target_link_options(rimvista_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Hardening for every program we ship: stack protector, fortified libc calls where the optimiser
+# can check them, and a read-only relocation table bound at start-up.
+if(NOT MSVC AND NOT RIMVISTA_SANITIZE AND NOT RIMVISTA_FUZZ)
+  target_compile_options(rimvista_warnings INTERFACE
+    -fstack-protector-strong
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+  target_link_options(rimvista_warnings INTERFACE -Wl,-z,relro -Wl,-z,now)
+endif()

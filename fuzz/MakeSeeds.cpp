@@ -17,6 +17,7 @@
 #include "core/FrameParams.h"
 #include "core/PixelSurface.h"
 #include "core/RegistrationStore.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/PictureWriter.h"
 
 namespace fs = std::filesystem;
@@ -35,6 +36,15 @@ void seed(const std::string& target, const std::string& name, const Bytes& bytes
 
 void seed(const std::string& target, const std::string& name, const std::string& text) {
     seed(target, name, Bytes(text.begin(), text.end()));
+}
+
+// A picture file for its format's fuzz target (named as the format is) and for the probe's,
+// with the format's own extension.
+void seedPicture(files::FormatId id, const std::string& stem, const Bytes& bytes) {
+    const files::PictureFormat& format = files::pictureFormat(id);
+    const std::string name = stem + "." + std::string(format.primaryExtension());
+    seed(files::lowerAscii(format.name), name, bytes);
+    seed("probe", name, bytes);
 }
 
 Bytes readAll(const fs::path& path) {
@@ -91,6 +101,7 @@ Bytes bmp(int w, int h, int bpp, std::uint32_t headerSize, std::uint32_t compres
     return b;
 }
 
+// Runs, a literal stretch, an end of line, a jump and the end of the picture.
 Bytes rle8(int w, int h) {
     Bytes b = bmp(w, h, 8, 40, 1);
     b.resize(14 + 40 + 256 * 4);
@@ -99,13 +110,22 @@ Bytes rle8(int w, int h) {
     return b;
 }
 
-Bytes jpeg(int w, int h, int subsampling, int flags, int quality) {
+Bytes rle4(int w, int h) {
+    Bytes b = bmp(w, h, 4, 40, 2);
+    b.resize(14 + 40 + 16 * 4);
+    const Bytes runs{5, 0x1F, 0, 3, 0x23, 0x40, 0, 0, 0, 2, 2, 1, 4, 0xE7, 0, 1};
+    b.insert(b.end(), runs.begin(), runs.end());
+    return b;
+}
+
+// From BGRX noise, or CMYK noise (the encoder then writes YCCK with an Adobe segment).
+Bytes jpeg(int w, int h, int subsampling, int flags, int quality, int pixelFormat = TJPF_BGRX) {
     const PixelSurface s = noise(w, h, std::uint32_t(w + subsampling));
     tjhandle handle = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    tjCompress2(handle, s.bits(), w, int(s.bytesPerLine()), h, TJPF_BGRX, &out, &size, subsampling,
-                quality, flags);
+    tjCompress2(handle, s.bits(), w, int(s.bytesPerLine()), h, pixelFormat, &out, &size,
+                subsampling, quality, flags);
     Bytes b(out, out + size);
     tjFree(out);
     tjDestroy(handle);
@@ -232,50 +252,51 @@ Bytes png(const PngSeed& p) {
 
 void pngSeeds() {
     const std::pair<const char*, PngSeed> pngs[] = {
-        {"grey1.png", {13, 5, 1, PNG_COLOR_TYPE_GRAY}},
-        {"grey8-trns.png", {6, 4, 8, PNG_COLOR_TYPE_GRAY, false, true}},
-        {"grey-alpha.png", {5, 5, 8, PNG_COLOR_TYPE_GRAY_ALPHA}},
-        {"rgb8.png", {7, 3, 8, PNG_COLOR_TYPE_RGB}},
-        {"rgba8-metadata.png", {4, 4, 8, PNG_COLOR_TYPE_RGBA, false, false, true}},
-        {"palette4-trns.png", {9, 3, 4, PNG_COLOR_TYPE_PALETTE, false, true}},
-        {"palette8-trns.png", {5, 6, 8, PNG_COLOR_TYPE_PALETTE, false, true, true}},
-        {"rgb16.png", {4, 3, 16, PNG_COLOR_TYPE_RGB}},
-        {"rgba16.png", {3, 3, 16, PNG_COLOR_TYPE_RGBA}},
-        {"grey16-interlaced.png", {10, 9, 16, PNG_COLOR_TYPE_GRAY, true, false, true}},
-        {"rgb8-interlaced.png", {11, 10, 8, PNG_COLOR_TYPE_RGB, true}},
-        {"palette2-interlaced.png", {9, 9, 2, PNG_COLOR_TYPE_PALETTE, true, true}},
+        {"grey1", {13, 5, 1, PNG_COLOR_TYPE_GRAY}},
+        {"grey8-trns", {6, 4, 8, PNG_COLOR_TYPE_GRAY, false, true}},
+        {"grey-alpha", {5, 5, 8, PNG_COLOR_TYPE_GRAY_ALPHA}},
+        {"rgb8", {7, 3, 8, PNG_COLOR_TYPE_RGB}},
+        {"rgba8-metadata", {4, 4, 8, PNG_COLOR_TYPE_RGBA, false, false, true}},
+        {"palette4-trns", {9, 3, 4, PNG_COLOR_TYPE_PALETTE, false, true}},
+        {"palette8-trns", {5, 6, 8, PNG_COLOR_TYPE_PALETTE, false, true, true}},
+        {"rgb16", {4, 3, 16, PNG_COLOR_TYPE_RGB}},
+        {"rgba16", {3, 3, 16, PNG_COLOR_TYPE_RGBA}},
+        {"grey16-interlaced", {10, 9, 16, PNG_COLOR_TYPE_GRAY, true, false, true}},
+        {"rgb8-interlaced", {11, 10, 8, PNG_COLOR_TYPE_RGB, true}},
+        {"palette2-interlaced", {9, 9, 2, PNG_COLOR_TYPE_PALETTE, true, true}},
     };
-    for (const auto& [name, layout] : pngs) seed("png", name, png(layout));
+    for (const auto& [name, layout] : pngs) seedPicture(files::FormatId::Png, name, png(layout));
 }
 
 void pictureSeeds(const fs::path& scratch) {
     std::vector<std::pair<std::string, Bytes>> bmps = {
-        {"os2-8.bmp", bmp(5, 3, 8, 12, 0)},
-        {"pal1.bmp", bmp(9, 4, 1, 40, 0)},
-        {"pal4.bmp", bmp(7, 3, 4, 40, 0)},
-        {"pal8-topdown.bmp", bmp(6, -3, 8, 40, 0)},
-        {"rgb555.bmp", bmp(5, 4, 16, 40, 0)},
-        {"rgb565.bmp", bmp(5, 4, 16, 40, 3, {0xF800, 0x07E0, 0x001F})},
-        {"rgb32.bmp", bmp(4, 3, 32, 40, 0)},
-        {"argb32-v4.bmp", bmp(4, 3, 32, 108, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000})},
-        {"v3-52.bmp", bmp(3, 3, 16, 52, 3, {0x7C00, 0x03E0, 0x001F})},
-        {"rle8.bmp", rle8(8, 4)},
+        {"os2-8", bmp(5, 3, 8, 12, 0)},
+        {"pal1", bmp(9, 4, 1, 40, 0)},
+        {"pal4", bmp(7, 3, 4, 40, 0)},
+        {"pal8-topdown", bmp(6, -3, 8, 40, 0)},
+        {"rgb555", bmp(5, 4, 16, 40, 0)},
+        {"rgb565", bmp(5, 4, 16, 40, 3, {0xF800, 0x07E0, 0x001F})},
+        {"rgb32", bmp(4, 3, 32, 40, 0)},
+        {"argb32-v4", bmp(4, 3, 32, 108, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000})},
+        {"v3-52", bmp(3, 3, 16, 52, 3, {0x7C00, 0x03E0, 0x001F})},
+        {"rle8", rle8(8, 4)},
+        {"rle4", rle4(7, 3)},
     };
-    if (!files::saveBmp(noise(7, 5, 1), (scratch / "w.bmp").string()))
-        bmps.emplace_back("written24.bmp", readAll(scratch / "w.bmp"));
+    if (files::saveBmp(noise(7, 5, 1), (scratch / "w.bmp").string()))
+        bmps.emplace_back("written24", readAll(scratch / "w.bmp"));
     std::vector<std::pair<std::string, Bytes>> jpegs = {
-        {"gray.jpg", jpeg(9, 7, TJSAMP_GRAY, 0, 80)},
-        {"420-progressive.jpg", jpeg(17, 9, TJSAMP_420, TJFLAG_PROGRESSIVE, 75)},
-        {"422.jpg", jpeg(8, 8, TJSAMP_422, 0, 95)},
-        {"exif6-le.jpg", withExif(jpeg(6, 4, TJSAMP_444, 0, 90), 6, false)},
-        {"exif3-be.jpg", withExif(jpeg(6, 4, TJSAMP_420, 0, 90), 3, true)},
-        {"exif8-progressive.jpg",
-         withExif(jpeg(5, 9, TJSAMP_GRAY, TJFLAG_PROGRESSIVE, 60), 8, true)},
+        {"gray", jpeg(9, 7, TJSAMP_GRAY, 0, 80)},
+        {"420-progressive", jpeg(17, 9, TJSAMP_420, TJFLAG_PROGRESSIVE, 75)},
+        {"422", jpeg(8, 8, TJSAMP_422, 0, 95)},
+        {"exif6-le", withExif(jpeg(6, 4, TJSAMP_444, 0, 90), 6, false)},
+        {"exif3-be", withExif(jpeg(6, 4, TJSAMP_420, 0, 90), 3, true)},
+        {"exif8-progressive", withExif(jpeg(5, 9, TJSAMP_GRAY, TJFLAG_PROGRESSIVE, 60), 8, true)},
+        {"ycck-adobe", jpeg(6, 5, TJSAMP_420, 0, 85, TJPF_CMYK)},
     };
-    if (!files::saveJpeg(noise(10, 6, 2), (scratch / "w.jpg").string(), 90))
-        jpegs.emplace_back("written.jpg", readAll(scratch / "w.jpg"));
-    for (const auto& [name, bytes] : bmps) seed("bmp", name, bytes), seed("probe", name, bytes);
-    for (const auto& [name, bytes] : jpegs) seed("jpeg", name, bytes), seed("probe", name, bytes);
+    if (files::saveJpeg(noise(10, 6, 2), (scratch / "w.jpg").string(), 90))
+        jpegs.emplace_back("written", readAll(scratch / "w.jpg"));
+    for (const auto& [name, bytes] : bmps) seedPicture(files::FormatId::Bmp, name, bytes);
+    for (const auto& [name, bytes] : jpegs) seedPicture(files::FormatId::Jpeg, name, bytes);
 }
 
 std::string entry(std::int16_t w, std::int16_t x, std::int16_t kind) {
@@ -317,6 +338,14 @@ void settingsSeeds(const fs::path& sourceDir) {
             "[" + reg::sectionName(s) + "]\nDataNum=1\nListName=n\nData01=" + entry(1, 0, 0) + "\n";
     seed("registration", "full.ini", std::string(1, '\x63') + full);
     seed("settings", "registrations.ini", "ListData002\nDataNum\n0\n" + slots);
+    // An old file read line by line: Shift-JIS, a line valid both ways, one that is neither, a
+    // NUL, and an empty value before a full one.
+    const std::string nul(1, '\0');
+    seed("registration", "legacy-mixed.ini",
+         nul +
+             "[ListData001]\nListName=\nDataNum=1\n\x8A\x7A=\xDC\xB8\nData01=1,1,1,1,0,0,0,0,0\n" +
+             "caf\xE9=" + nul + "\n[ListData002]\nDataNum=1\nListName=\x8A\x7A\x89\x8F\nData01=" +
+             entry(2, 0, 1) + "\n");
 }
 
 void batchSeeds() {

@@ -10,6 +10,7 @@
 #include "core/IniDraft.h"
 #include "core/IniText.h"
 #include "core/RegistrationStore.h"
+#include "core/cInifile.h"
 
 using namespace rimvista;
 
@@ -34,11 +35,23 @@ RIMVISTA_FUZZ_TARGET(fuzzRegistration) {
         at = lf + 1;
     }
 
-    const std::string decoded = ini::decodeFileText(std::string(text)).utf8;
+    const std::string decoded = ini::decodeFileText(std::string(text)).text;
     const IniDraft draft(decoded);
     if (const auto free = reg::lowestFreeSlot(draft)) FUZZ_CHECK(reg::isFree(draft, *free));
-
+    // The one-pass snapshots, of the decoded text and of the file's own bytes decoding only the
+    // lines they keep, read what the key-by-key reads read.
     const char* path = fuzz::asFile(data + 1, size - 1);
+    cInifile file;
+    file.FileName(path);
+    const auto fromFile = reg::slotsSnapshot(file, 10);
+    FUZZ_CHECK(fromFile.ok());
+    for (const IniSnapshot& slots : {reg::slotsSnapshot(decoded), *fromFile}) {
+        FUZZ_CHECK(reg::lowestFreeSlot(slots) == reg::lowestFreeSlot(draft));
+        FUZZ_CHECK(reg::readName(slots, slot) == reg::readName(draft, slot));
+    }
+    FUZZ_CHECK(reg::readRegistration(*fromFile, slot, 10) ==
+               reg::readRegistration(draft, slot, 10));
+
     const auto loaded = batch::loadRegistration(path, "#" + std::to_string(slot));
     if (const auto* r = std::get_if<batch::Registration>(&loaded)) {
         FUZZ_CHECK(r->slot == slot);

@@ -1,6 +1,7 @@
 // The settings-file reader: encoding detection, the line and section grammar, the 1023-byte cut,
 // and the edits made on a file as it was found. Input: one line naming the section, one the key,
 // one the value, and the rest as the file's bytes.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -26,8 +27,11 @@ RIMVISTA_FUZZ_TARGET(fuzzSettings) {
     const std::string section(takeLine(rest)), key(takeLine(rest)), value(takeLine(rest));
 
     const ini::DecodedText decoded = ini::decodeFileText(std::string(rest));
-    FUZZ_CHECK(ini::isValidUtf8(decoded.utf8));
-    const std::string& text = decoded.utf8;
+    // Lines are converted or kept, never merged or split; UTF-8 stays exactly as it is.
+    FUZZ_CHECK(std::count(decoded.text.begin(), decoded.text.end(), '\n') ==
+               std::count(rest.begin(), rest.end(), '\n'));
+    if (ini::isValidUtf8(rest)) FUZZ_CHECK(decoded.text == rest && !decoded.wasLegacy);
+    const std::string& text = decoded.text;
 
     const std::string missing = "\x01";
     const std::string read = ini::readValue(text, section, key, missing);
@@ -35,7 +39,7 @@ RIMVISTA_FUZZ_TARGET(fuzzSettings) {
         FUZZ_CHECK(!read.empty() && read.size() <= 1023);
         FUZZ_CHECK(read.find('\0') == read.npos && ini::isValidUtf8(read));
         const auto raw = ini::findValue(text, ini::trimBlanks(section), ini::trimBlanks(key));
-        FUZZ_CHECK(raw && raw->substr(0, read.size()) == read);
+        FUZZ_CHECK(raw && (!ini::isValidUtf8(*raw) || raw->substr(0, read.size()) == read));
     }
     (void)ini::readInt(text, section, key, 7);
 

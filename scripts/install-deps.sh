@@ -5,11 +5,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk openbox
   locales util-linux
-  desktop-file-utils dpkg-dev file man-db
+  desktop-file-utils dpkg-dev file man-db lintian appstream
 )
 
 # The suite also runs in a German and a Japanese locale, as users' machines do.

@@ -242,13 +242,8 @@ std::string checkCombination(const BatchOptions& o) {
 
 }  // namespace
 
-std::optional<OutputFormat> formatFromName(const std::string& name) {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "bmp") return OutputFormat::Bmp;
-    if (lower == "jpg" || lower == "jpeg") return OutputFormat::Jpg;
-    if (lower == "png") return OutputFormat::Png;
+std::optional<files::FormatId> formatFromName(const std::string& name) {
+    if (const files::PictureFormat* format = files::formatCalled(name)) return format->id;
     return std::nullopt;
 }
 

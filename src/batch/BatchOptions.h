@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace rimvista::batch {
+#include "imageio/FormatRegistry.h"
 
-enum class OutputFormat { Bmp, Jpg, Png };
+namespace rimvista::batch {
 
 struct BatchOptions {
     std::vector<std::string> frameTexts;  // --frame, in the order given
@@ -16,7 +16,7 @@ struct BatchOptions {
     std::optional<std::string> settingsFile;
     std::optional<int> nest;
     std::optional<std::string> output;
-    std::optional<OutputFormat> format;
+    std::optional<files::FormatId> format;
     std::optional<int> quality;
     std::optional<int> jobs;
     std::optional<std::uint64_t> memoryMegabytes;
@@ -49,7 +49,7 @@ ParsedArguments parseArguments(int argc, const char* const* argv);
 
 std::string usageText();
 
-// "bmp", "jpg", "jpeg" or "png" in any letter case.
-std::optional<OutputFormat> formatFromName(const std::string& name);
+// A format by one of its extensions ("jpg", "jpeg", "png", "bmp"), in any letter case.
+std::optional<files::FormatId> formatFromName(const std::string& name);
 
 }  // namespace rimvista::batch

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <string_view>
 #include <thread>
 
 #include "batch/MemoryGate.h"
 #include "batch/Messages.h"
 #include "batch/OutputWriter.h"
-#include "batch/PictureProbe.h"
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/FrameStream.h"
-#include "imageio/JpegMetadata.h"
-#include "imageio/PictureReader.h"
-#include "imageio/PngFile.h"
 
 namespace rimvista::batch {
 
@@ -41,80 +39,68 @@ PictureOutcome failed(std::string reason) {
     return PictureOutcome{PictureOutcome::Status::Failed, std::move(reason)};
 }
 
-std::string notRead(const std::string& reason) {
-    return say("cannot be read: ", "読み込めません: ") + fileReason(reason);
+std::string notRead(const Error& error) {
+    return say("cannot be read: ", "読み込めません: ") + describe(error);
 }
 
-files::JpegFacts jpegFacts(const std::string& path) {
+// Keeps of the metadata only what the output format can carry.
+void keepCarried(files::PictureMetadata& m, const files::Carries& carries) {
+    if (!carries.profile) m.icc.clear();
+    if (!carries.exif) m.exif.clear();
+    if (!carries.xmp) m.xmp.clear();
+    if (!carries.comments) m.comments.clear();
+    if (!carries.density) m.density.reset();
+}
+
+// What an input's output should keep besides its pixels, told apart from the pixels:
+// metadata, the encoding choices and, for rows, whether they carry alpha. False, leaving e as it
+// was, when the file does not let them be read so.
+bool describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
+    const files::PictureFormat& format = files::pictureFormat(job.inputFormat);
+    if (!format.readFacts) return true;
     files::InputFile file;
-    if (file.open(path)) return {};
-    std::vector<std::uint8_t> head(
-        static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kHeadWindow)));
-    if (file.readAt(0, head.data(), head.size())) return {};
-    files::JpegFacts facts = files::readJpegFacts(head.data(), head.size());
-    if (!facts.complete && head.size() < file.size()) {  // a large profile: read it all
-        head.resize(static_cast<std::size_t>(file.size()));
-        if (file.readAt(0, head.data(), head.size())) return facts;
-        facts = files::readJpegFacts(head.data(), head.size());
-    }
-    return facts;
+    Result<files::PictureFacts> read = files::PictureFacts{};
+    if (file.open(job.input)) read = format.readFacts(file);
+    if (!read) return false;
+    files::PictureFacts& facts = *read;
+    if (!settings.quality && facts.quality) e.quality = *facts.quality;
+    if (facts.sampling) e.sampling = *facts.sampling;
+    e.extras.grey = facts.grey;
+    e.extras.metadata = std::move(facts.metadata);
+    e.rowAlpha = facts.alpha;
+    // The reader has turned the pixels upright.
+    if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
+    return true;
 }
 
-std::optional<files::Density> bmpDensity(const std::string& path) {
-    files::InputFile file;
-    std::uint8_t field[8];
-    if (file.open(path) || file.size() < 46 || file.readAt(38, field, sizeof field))
-        return std::nullopt;
-    const auto le = [&](int at) {
-        return std::uint32_t(field[at]) | std::uint32_t(field[at + 1]) << 8 |
-               std::uint32_t(field[at + 2]) << 16 | std::uint32_t(field[at + 3]) << 24;
-    };
-    const std::uint32_t x = le(0), y = le(4);
-    if (x == 0 || y == 0 || x > 1000000 || y > 1000000) return std::nullopt;
-    return files::Density{files::Density::Unit::PerInch, x * 0.0254, y * 0.0254};
-}
-
-// What a BMP or JPEG input's output should keep besides its pixels: metadata, JPEG settings.
-void describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
-    if (job.inputFormat == OutputFormat::Jpg) {
-        files::JpegFacts facts = jpegFacts(job.input);
-        if (!settings.quality && facts.quality) e.quality = *facts.quality;
-        if (facts.sampling) e.sampling = *facts.sampling;
-        e.extras.grey = facts.sampling == files::ChromaSampling::Grey;
-        e.extras.metadata = std::move(facts.metadata);
-        // The reader has turned the pixels upright.
-        if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
-    } else {
-        e.extras.metadata.density = bmpDensity(job.input);
-    }
-    files::dropExifThumbnail(e.extras.metadata.exif);
-    if (settings.strip) e.extras.metadata = {};
-}
-
-// Reads the picture with what its output should keep: metadata, alpha, JPEG settings.
+// Reads the picture with what its output should keep: metadata, alpha, encoding choices. Where
+// the reader gives them too (PNG), its own stand when they cannot be read apart from the pixels.
 files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
     e.quality = settings.quality.value_or(kDefaultQuality);
-    if (job.inputFormat == OutputFormat::Png) {
-        files::LoadResult loaded = files::readPng(job.input, &e.extras);
-        files::dropExifThumbnail(e.extras.metadata.exif);
-        if (settings.strip) e.extras.metadata = {};
-        return loaded;
-    }
-    files::LoadResult loaded = files::loadPicture(job.input);
-    if (!loaded.ok()) return loaded;
+    files::LoadResult loaded = files::loadPicture(job.input, &e.extras);
+    if (!loaded) return loaded;
     describeInput(job, settings, e);
     return loaded;
 }
 
+// The metadata as the output will carry it: no thumbnail that no longer shows the picture,
+// nothing with --strip, nothing the output format cannot hold.
+void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId output) {
+    files::dropExifThumbnail(e.extras.metadata.exif);
+    if (settings.strip) e.extras.metadata = {};
+    keepCarried(e.extras.metadata, files::pictureFormat(output).carries);
+}
+
 // A profile describes one colour model; kept on an output of another (the RGB pixels read from
 // a CMYK JPEG, a grey picture written in colour) it would make viewers show wrong colours.
-void dropMismatchedProfile(Encoding& e, OutputFormat output) {
+void dropMismatchedProfile(Encoding& e, files::FormatId output) {
     std::vector<std::uint8_t>& icc = e.extras.metadata.icc;
     if (icc.size() < 20) return;
     const std::string space(icc.begin() + 16, icc.begin() + 20);
-    const bool grey = output == OutputFormat::Png ? e.extras.grey
-                                                  : output == OutputFormat::Jpg &&
-                                                        e.sampling == files::ChromaSampling::Grey;
+    const bool grey =
+        output == files::FormatId::Png
+            ? e.extras.grey
+            : output == files::FormatId::Jpeg && e.sampling == files::ChromaSampling::Grey;
     if (space != (grey ? "GRAY" : "RGB ")) icc.clear();
 }
 
@@ -123,67 +109,56 @@ void dropMismatchedProfile(Encoding& e, OutputFormat output) {
 namespace {
 
 // A picture the machine cannot hold is skipped before any of it is allocated.
-std::optional<PictureOutcome> beyondMemory(const PictureHeader& header, std::uint64_t cost) {
+std::optional<PictureOutcome> beyondMemory(const files::PictureHeader& header, std::uint64_t cost) {
     const std::uint64_t available = files::availableMemory();
     if (cost <= available) return std::nullopt;
-    const std::string size = std::to_string(header.width) + " × " + std::to_string(header.height);
-    const std::string need = std::to_string(cost >> 20);
-    const std::string have = std::to_string(available >> 20);
-    return failed(
-        say(size + " needs " + need + " MB, more than the " + have + " MB of memory available",
-            size + " には " + need + " MB が要りますが、使えるメモリは " + have + " MB です"));
+    return failed(describe(Error::of(ErrorKind::PictureBeyondMemory)
+                               .with(header.width, header.height, std::int64_t(cost >> 20),
+                                     std::int64_t(available >> 20))));
 }
 
-// Standard output takes a finished file anyway.
-// RIMVISTA_BATCH_WHOLE=1 in the environment sends every picture through the whole-picture path,
-// so tests and benchmarks can compare the two; it is deliberately not in --help.
-bool mayStream(const PictureJob& job, const std::optional<PictureHeader>& header) {
+// Only formats with row readers and writers stream, and standard output takes a finished file
+// anyway. RIMVISTA_BATCH_WHOLE=1 in the environment sends every picture through the
+// whole-picture path, so tests and benchmarks can compare the two; it is deliberately not in
+// --help.
+bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header) {
     static const bool wholeOnly = [] {
         const char* value = std::getenv("RIMVISTA_BATCH_WHOLE");
         return value && std::string_view(value) == "1";
     }();
-    const bool input =
-        header && ((header->kind == PictureKind::Bmp && job.inputFormat == OutputFormat::Bmp) ||
-                   (header->kind == PictureKind::Jpeg && job.inputFormat == OutputFormat::Jpg) ||
-                   job.inputFormat == OutputFormat::Png);
-    return !wholeOnly && input && job.output != "-";
+    const bool input = header && header->format == job.inputFormat &&
+                       files::pictureFormat(job.inputFormat).streamsIn();
+    return !wholeOnly && input && job.output != "-" &&
+           files::pictureFormat(job.format).streamsOut();
 }
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few
 // blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
 // (turned, progressive, CMYK, compressed BMP, interlaced PNG), or one whose frames do not fit,
-// whose rows failed to come or whose output could not be started, so that the failure is reported
-// in the words and the order of checks of the whole-picture path. A failure while writing rows (a
-// full disk) is reported as such: reading the picture whole would not help.
+// whose metadata cannot be read apart from its rows, whose rows failed to come or whose output
+// could not be started, so that the failure is reported in the words and the order of checks of
+// the whole-picture path. A failure while writing rows (a full disk) is reported as such:
+// reading the picture whole would not help.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
-                                            const PictureHeader& header, MemoryGate& gate) {
+                                            const files::PictureHeader& header, MemoryGate& gate) {
     Encoding encoding;
     encoding.quality = settings.quality.value_or(kDefaultQuality);
     files::StreamOptions need;
-    need.format = streamFormatOf(job.format);
+    need.format = job.format;
     // The stream's blocks and codecs, and the metadata read from the file's head.
     const std::uint64_t cost = files::streamMemoryNeed(header.width, need) + kHeadWindow;
     GateHold hold(gate, cost);
     if (auto refusal = beyondMemory(header, cost)) return refusal;
 
     files::Opened<files::RowReader> reader = files::openRowReader(job.input);
-    if (!reader.ok()) return std::nullopt;
+    if (!reader) return std::nullopt;
+    files::RowReader& rows = **reader;
     // Frames that do not fit are left to the whole-picture path too: a damaged file is reported
     // as damaged before its frames are checked, and pictures too small for their frames are
     // cheap to read whole.
-    if (checkSequence(settings.frames, reader.stream->width(), reader.stream->height()))
-        return std::nullopt;
-    if (job.inputFormat == OutputFormat::Png) {
-        // What readInput keeps of a PNG picture, found without reading its rows.
-        std::optional<files::PngFacts> facts = files::readPngFacts(job.input);
-        if (!facts) return std::nullopt;
-        encoding.extras.grey = facts->grey;
-        encoding.extras.metadata = settings.strip ? files::PictureMetadata{} : facts->metadata;
-        files::dropExifThumbnail(encoding.extras.metadata.exif);
-        encoding.rowAlpha = facts->alpha;
-    } else {
-        describeInput(job, settings, encoding);
-    }
+    if (checkSequence(settings.frames, rows.width(), rows.height())) return std::nullopt;
+    if (!describeInput(job, settings, encoding)) return std::nullopt;
+    finishMetadata(encoding, settings, job.format);
     dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;
     frames.reserve(settings.frames.size());
@@ -191,7 +166,7 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
 
     bool readFailed = false;
     auto error = writeOutputWith(job, settings.overwrite, [&](const std::string& path) {
-        return saveStreamed(*reader.stream, frames, path, job.format, encoding, readFailed);
+        return saveStreamed(rows, frames, path, job.format, encoding, readFailed);
     });
     if (readFailed) return std::nullopt;
     if (error) return failed(*error);
@@ -199,9 +174,9 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
 }
 
 PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
-                            const std::optional<PictureHeader>& header, MemoryGate& gate) {
+                            const Result<files::PictureHeader>& header, MemoryGate& gate) {
     // A picture whose size cannot be told beforehand is read alone.
-    const std::uint64_t cost = header ? memoryCost(*header, job.format) : gate.budget();
+    const std::uint64_t cost = header ? files::wholeMemoryCost(*header, job.format) : gate.budget();
     GateHold hold(gate, cost);
     // Checked once its turn has come, when what the pictures before it took is given back.
     if (header) {
@@ -210,9 +185,10 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
 
     Encoding encoding;
     files::LoadResult loaded = readInput(job, settings, encoding);
-    if (!loaded.ok()) return failed(notRead(loaded.error));
+    if (!loaded) return failed(notRead(loaded.error()));
+    finishMetadata(encoding, settings, job.format);
     dropMismatchedProfile(encoding, job.format);
-    PixelSurface& picture = loaded.picture;
+    PixelSurface& picture = *loaded;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
         return failed(frameCheckText(failure->check, picture.width(), picture.height(),
                                      failure->entry, settings.frames.size(), job.output));
@@ -229,13 +205,10 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
     // writeOutput checks again at the moment the result is put in place.
     if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {
         if (settings.skipExisting) return PictureOutcome{PictureOutcome::Status::Kept, {}};
-        return failed(say(job.output + " already exists (--overwrite replaces it, "
-                                       "--skip-existing leaves it)",
-                          job.output + " は既にあります (--overwrite で置き換え、"
-                                       "--skip-existing でそのままにします)"));
+        return failed(describe(Error::of(ErrorKind::OutputExists).naming({job.output})));
     }
 
-    const std::optional<PictureHeader> header = probePicture(job.input);
+    const Result<files::PictureHeader> header = files::probePicture(job.input);
     if (mayStream(job, header)) {
         if (auto outcome = streamPicture(job, settings, *header, gate)) return *outcome;
     }
@@ -259,8 +232,10 @@ RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& sett
             PictureOutcome outcome;
             try {
                 outcome = framePicture(job, settings, gate);
+            } catch (const std::bad_alloc&) {
+                outcome = failed(describe(Error::of(ErrorKind::OutOfMemory)));
             } catch (const std::exception& e) {
-                outcome = failed(say("failed: ", "失敗しました: ") + e.what());
+                outcome = failed(describe(Error::of(ErrorKind::Unexpected).saying(e.what())));
             }
             switch (outcome.status) {
                 case PictureOutcome::Status::Written:

@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/Error.h"
 #include "core/FrameCommand.h"
 
 namespace rimvista::batch {
+
+enum class Language { English, Japanese };
 
 // From LC_ALL, LC_MESSAGES and LANG, the first one set deciding, as the C library does.
 bool japaneseLocale();
@@ -16,9 +19,10 @@ bool japaneseLocale();
 // english or japanese as the locale says.
 std::string say(std::string_view english, std::string_view japanese);
 
-// A reason from the picture readers and writers (which speak the window's Japanese) in the
-// user's language; parts it does not know stay as they are.
-std::string fileReason(const std::string& reason);
+// A failure in words, with its figures, names and the system's reason: in the locale's language,
+// or in the one given.
+std::string describe(const Error& error);
+std::string describe(const Error& error, Language language);
 
 // Why a frame does not fit a width x height picture, and that output was not written; entry
 // counts from 1 when frames > 1.

@@ -1,11 +1,8 @@
 #include "batch/OutputPlan.h"
 
-#include <algorithm>
-#include <array>
-#include <fstream>
+#include <cerrno>
 #include <map>
-
-#include "batch/Messages.h"
+#include <optional>
 
 namespace rimvista::batch {
 
@@ -13,13 +10,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using files::FormatId;
+
 constexpr std::string_view kDefaultSuffix = "-framed";
 
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
-        return static_cast<char>(c < 0x80 ? std::tolower(c) : c);
-    });
-    return s;
+// The format a file name's extension names, any letter case.
+std::optional<FormatId> formatOfName(const std::string& path) {
+    if (const files::PictureFormat* format = files::formatOfName(path)) return format->id;
+    return std::nullopt;
 }
 
 // Symbolic links resolved and "." and ".." removed, also for paths that do not exist yet.
@@ -32,47 +30,37 @@ std::string canonicalText(const fs::path& path) {
 
 // The same name when the format stays (a.JPEG stays a.JPEG), otherwise the stem with the
 // format's extension; suffix goes between the stem and the extension.
-fs::path outputName(const fs::path& input, OutputFormat format, std::string_view suffix) {
+fs::path outputName(const fs::path& input, FormatId format, std::string_view suffix) {
     const bool sameFormat = formatOfName(input.string()) == format;
     if (sameFormat && suffix.empty()) return input.filename();
     const std::string ext = sameFormat ? input.extension().string() : extensionFor(format);
     return fs::path(input.stem().string() + std::string(suffix) + ext);
 }
 
-std::variant<OutputTarget, std::string> chooseTarget(const BatchOptions& o, std::size_t count) {
+Result<OutputTarget> chooseTarget(const BatchOptions& o, std::size_t count) {
     if (!o.output) return OutputTarget{};
     const std::string& out = *o.output;
-    const auto several = [&](const std::string& what) {
-        return say(what + " takes one picture; " + std::to_string(count) +
-                       " were given (end the name with / for a folder)",
-                   what + " には画像を 1 つしか書けません。" + std::to_string(count) +
-                       " 個あります (フォルダーなら名前を / で終えてください)");
-    };
+    const auto count64 = static_cast<std::int64_t>(count);
     if (out == "-") {
-        if (count > 1) return several("-o - (standard output)");
+        if (count > 1) return Error::of(ErrorKind::StandardOutputTakesOne).with(count64);
         return OutputTarget{OutputTarget::Kind::StandardOutput, {}};
     }
     std::error_code ec;
     if (out.back() == '/' || fs::is_directory(out, ec))
         return OutputTarget{OutputTarget::Kind::Folder, fs::path(out)};
     const auto named = formatOfName(out);
-    if (!named)
-        return say("cannot tell the output format of " + out +
-                       ": name it .jpg, .png or .bmp, or end it with / for a folder",
-                   out +
-                       " の形式がわかりません。.jpg、.png、.bmp で終えるか、フォルダーなら / で"
-                       "終えてください");
+    if (!named) return Error::of(ErrorKind::OutputFormatUnknown).naming({out});
     if (o.format && *o.format != *named)
-        return "the output name " + out + " does not fit --format " +
-               extensionFor(*o.format).substr(1);
-    if (count > 1) return several("the output file " + out);
+        return Error::of(ErrorKind::OutputFormatMismatch)
+            .naming({out, extensionFor(*o.format).substr(1)});
+    if (count > 1) return Error::of(ErrorKind::OutputFileTakesOne).with(count64).naming({out});
     return OutputTarget{OutputTarget::Kind::File, fs::path(out)};
 }
 
 PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const InputName& name,
-                   OutputFormat inputFormat) {
+                   FormatId inputFormat) {
     const fs::path in(name.path);
-    OutputFormat format = o.format.value_or(inputFormat);
+    FormatId format = o.format.value_or(inputFormat);
     fs::path out;
     switch (target.kind) {
         case OutputTarget::Kind::Beside:
@@ -95,7 +83,7 @@ PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const Inpu
 }
 
 // No output may be an input, and no two pictures may share an output.
-std::string findCollision(const std::vector<PictureJob>& jobs) {
+Result<void> findCollision(const std::vector<PictureJob>& jobs) {
     std::map<std::string, std::string> inputs;
     for (const PictureJob& job : jobs) inputs.emplace(canonicalText(job.input), job.input);
     std::map<std::string, const PictureJob*> outputs;
@@ -103,92 +91,51 @@ std::string findCollision(const std::vector<PictureJob>& jobs) {
         if (job.output == "-") continue;
         const std::string c = canonicalText(job.output);
         if (auto hit = inputs.find(c); hit != inputs.end())
-            return job.input + say(": its output " + job.output + " is the input " + hit->second +
-                                       " (give -o, or a --suffix)",
-                                   ": 出力 " + job.output + " は入力の " + hit->second +
-                                       " です (-o か --suffix を指定してください)");
+            return Error::of(ErrorKind::OutputIsInput).naming({job.input, job.output, hit->second});
         auto [it, fresh] = outputs.emplace(c, &job);
         if (!fresh)
-            return say(it->second->input + " and " + job.input + " would both be written to " +
-                           job.output + " (give --suffix, another -o, or frame them in two runs)",
-                       it->second->input + " と " + job.input + " が同じ " + job.output +
-                           " に書かれます (--suffix か別の -o を指定するか、二回に分けてください)");
+            return Error::of(ErrorKind::OutputShared)
+                .naming({it->second->input, job.input, job.output});
     }
     return {};
 }
 
 }  // namespace
 
-std::string extensionFor(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Bmp:
-            return ".bmp";
-        case OutputFormat::Png:
-            return ".png";
-        case OutputFormat::Jpg:
-            break;
-    }
-    return ".jpg";
+std::string extensionFor(FormatId format) {
+    return "." + std::string(files::pictureFormat(format).primaryExtension());
 }
 
-std::optional<OutputFormat> formatOfName(const std::string& path) {
-    const std::string ext = lowerAscii(fs::path(path).extension().string());
-    if (ext == ".bmp") return OutputFormat::Bmp;
-    if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe") return OutputFormat::Jpg;
-    if (ext == ".png") return OutputFormat::Png;
-    return std::nullopt;
-}
-
-std::optional<OutputFormat> pictureFormat(const std::string& path, std::string& reason) {
+Result<FormatId> pictureFormatOf(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (!fs::exists(status)) {
-        reason = say("no such file", "ファイルがありません");
-        return std::nullopt;
-    }
-    if (fs::is_directory(status)) {
-        reason = say("is a folder (-R frames the pictures in it)",
-                     "フォルダーです (-R でその中の画像を処理します)");
-        return std::nullopt;
-    }
-    std::array<unsigned char, 8> magic{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = say("cannot be opened", "開けません");
-        return std::nullopt;
-    }
-    in.read(reinterpret_cast<char*>(magic.data()), magic.size());
-    const auto n = in.gcount();
-    if (n >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
-        return OutputFormat::Jpg;
-    if (n >= 2 && magic[0] == 'B' && magic[1] == 'M') return OutputFormat::Bmp;
-    if (n == 8 && magic[0] == 0x89 && magic[1] == 'P' && magic[2] == 'N' && magic[3] == 'G')
-        return OutputFormat::Png;
-    reason = say("not a JPEG, PNG or BMP picture; skipped",
-                 "JPEG、PNG、BMP の画像ではありません。飛ばします");
-    return std::nullopt;
+    if (!fs::exists(status)) return Error::of(ErrorKind::NoSuchFile);
+    if (fs::is_directory(status)) return Error::of(ErrorKind::IsFolder);
+    files::InputFile file;
+    if (auto opened = file.open(path); !opened) return opened.error();
+    const auto format = files::formatOfFile(file);
+    if (!format) return format.error();
+    return (*format)->id;
 }
 
-std::variant<Plan, std::string> planOutputs(const BatchOptions& options,
-                                            const std::vector<InputName>& names) {
+Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputName>& names) {
     auto target = chooseTarget(options, names.size());
-    if (auto* error = std::get_if<std::string>(&target)) return *error;
+    if (!target) return target.error();
     Plan plan;
-    plan.target = std::get<OutputTarget>(target);
+    plan.target = *target;
     for (const InputName& name : names) {
-        std::string reason;
-        const auto format = pictureFormat(name.path, reason);
+        const auto format = pictureFormatOf(name.path);
         if (!format) {
-            if (!name.found) plan.strays.push_back(Stray{name.path, reason});
+            if (!name.found) plan.strays.push_back(Stray{name.path, format.error()});
             continue;
         }
         plan.jobs.push_back(planOne(options, plan.target, name, *format));
     }
-    if (std::string collision = findCollision(plan.jobs); !collision.empty()) return collision;
+    if (auto apart = findCollision(plan.jobs); !apart) return apart.error();
     return plan;
 }
 
-std::optional<std::string> createOutputFolder(const fs::path& folder, fs::path& created) {
+Result<void> createOutputFolder(const fs::path& folder, fs::path& created) {
     std::error_code ec;
     created.clear();
     fs::path missing;
@@ -197,12 +144,13 @@ std::optional<std::string> createOutputFolder(const fs::path& folder, fs::path& 
         missing = p;
         if (p == p.parent_path()) break;
     }
-    fs::create_directories(folder, ec);
+    std::error_code made;
+    fs::create_directories(folder, made);
     if (!fs::is_directory(folder, ec))
-        return say("cannot create the output folder " + folder.string() + ": " + ec.message(),
-                   "出力フォルダー " + folder.string() + " を作れません: " + ec.message());
+        return Error::of(ErrorKind::OutputFolderNotMade, made ? made.value() : ENOTDIR)
+            .naming({folder.string()});
     created = missing;
-    return std::nullopt;
+    return {};
 }
 
 void removeEmptyFolders(const fs::path& folder) {

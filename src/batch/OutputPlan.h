@@ -3,13 +3,13 @@
 // input is overwritten and no two pictures write the same file.
 
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "batch/BatchOptions.h"
 #include "batch/InputList.h"
+#include "core/Error.h"
+#include "imageio/FormatRegistry.h"
 
 namespace rimvista::batch {
 
@@ -24,14 +24,14 @@ struct OutputTarget {
 struct PictureJob {
     std::string input;   // as given on the command line
     std::string output;  // path to write; "-" for standard output
-    OutputFormat format = OutputFormat::Jpg;
-    OutputFormat inputFormat = OutputFormat::Jpg;  // by the file's contents
+    files::FormatId format = files::FormatId::Jpeg;
+    files::FormatId inputFormat = files::FormatId::Jpeg;  // by the file's contents
 };
 
 // A name that is not a picture this tool reads, reported and skipped.
 struct Stray {
     std::string input;
-    std::string reason;
+    Error error;
 };
 
 struct Plan {
@@ -40,26 +40,24 @@ struct Plan {
     std::vector<Stray> strays;
 };
 
-// The format of a picture file by its first bytes; empty, with the reason, for anything else.
-std::optional<OutputFormat> pictureFormat(const std::string& path, std::string& reason);
+// The format of a picture file by its first bytes, or why it is none: missing, a folder, not to
+// be opened, or contents of no format the registry knows.
+Result<files::FormatId> pictureFormatOf(const std::string& path);
 
 // The jobs in the order of the names, or the usage error that prevents them: an -o that
 // cannot hold what is asked of it, an output that is an input (compared as canonical paths, so
 // links and "./" do not hide it), two pictures with one output. Touches nothing.
-std::variant<Plan, std::string> planOutputs(const BatchOptions& options,
-                                            const std::vector<InputName>& names);
+Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputName>& names);
 
 // Creates a missing output folder; created receives the outermost folder made (empty when it
 // existed), so that a run that wrote nothing can take it away again.
-std::optional<std::string> createOutputFolder(const std::filesystem::path& folder,
-                                              std::filesystem::path& created);
+Result<void> createOutputFolder(const std::filesystem::path& folder,
+                                std::filesystem::path& created);
 
 // Removes folder and the folders in it as long as they hold nothing.
 void removeEmptyFolders(const std::filesystem::path& folder);
 
-// The format a file name's extension names: .bmp, .jpg, .jpeg, .jpe, .png (any letter case).
-std::optional<OutputFormat> formatOfName(const std::string& path);
-
-std::string extensionFor(OutputFormat format);
+// The extension, with its dot, a file of the format is written with.
+std::string extensionFor(files::FormatId format);
 
 }  // namespace rimvista::batch

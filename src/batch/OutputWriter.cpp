@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -13,51 +12,12 @@
 
 #include "batch/Messages.h"
 #include "imageio/FrameStream.h"
-#include "imageio/PictureWriter.h"
 
 namespace rimvista::batch {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
-
-// The BMP writer always states 96 dpi; a picture's own density replaces that.
-std::optional<std::string> setBmpDensity(const std::string& path, const files::Density& d) {
-    if (d.unit == files::Density::Unit::AspectOnly) return std::nullopt;
-    const double perMetre = d.unit == files::Density::Unit::PerInch ? 1 / 0.0254 : 100.0;
-    unsigned char field[8];
-    const auto put = [&](int at, double v) {
-        const auto n = static_cast<std::uint32_t>(std::lround(v * perMetre));
-        for (int i = 0; i < 4; ++i) field[at + i] = static_cast<unsigned char>(n >> (8 * i));
-    };
-    put(0, d.x);
-    put(4, d.y);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return "書き込めません: " + errorText(errno);
-    const bool ok = ::pwrite(fd, field, sizeof field, 38) == sizeof field && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    return ok ? std::nullopt : std::optional<std::string>("書き込めません: " + errorText(error));
-}
-
-std::optional<std::string> save(const PixelSurface& picture, const std::string& path,
-                                OutputFormat format, const Encoding& e) {
-    switch (format) {
-        case OutputFormat::Bmp:
-            if (auto error = files::saveBmp(picture, path)) return error;
-            if (e.extras.metadata.density) return setBmpDensity(path, *e.extras.metadata.density);
-            return std::nullopt;
-        case OutputFormat::Png:
-            return files::savePng(picture, path, e.extras);
-        case OutputFormat::Jpg:
-            break;
-    }
-    return files::saveJpegWith(picture, path, e.quality, e.sampling, e.extras.metadata);
-}
 
 std::string temporaryName(const fs::path& target) {
     thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -96,27 +56,25 @@ std::string replacedFile(const std::string& path) {
 
 std::optional<std::string> copyToStandardOutput(const std::string& path) {
     std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in)
-        return say("cannot read back the result: ", "結果を読み戻せません: ") + errorText(errno);
+    if (!in) return describe(Error::of(ErrorKind::ResultNotReadBack, errno));
     char buffer[1 << 16];
     bool ok = true;
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
         ok = ok && std::fwrite(buffer, 1, n, stdout) == n;
     std::fclose(in);
     ok = std::fflush(stdout) == 0 && ok;
-    if (!ok)
-        return say("cannot write to standard output: ", "標準出力に書けません: ") +
-               errorText(errno);
+    if (!ok) return describe(Error::of(ErrorKind::StandardOutputFailed, errno));
     return std::nullopt;
 }
 
-std::string cannotWrite(const PictureJob& job, const std::string& reason) {
+std::string cannotWrite(const PictureJob& job, const Error& error) {
     const std::string folder = fs::path(job.output).parent_path().string();
-    return say(
-        "cannot write " + job.output + ": " + fileReason(reason) + " (check that the folder " +
-            (folder.empty() ? "." : folder) + " can be written and has room)",
-        job.output + " に保存できません: " + reason + " (フォルダー " +
-            (folder.empty() ? "." : folder) + " に書き込めるか、空きがあるか確かめてください)");
+    const std::string reason = describe(error);
+    return say("cannot write " + job.output + ": " + reason + " (check that the folder " +
+                   (folder.empty() ? "." : folder) + " can be written and has room)",
+               job.output + " に保存できません: " + reason + " (フォルダー " +
+                   (folder.empty() ? "." : folder) +
+                   " に書き込めるか、空きがあるか確かめてください)");
 }
 
 }  // namespace
@@ -129,39 +87,20 @@ bool outputTaken(const std::string& path) {
 std::optional<std::string> writeOutput(const PixelSurface& picture, const PictureJob& job,
                                        const Encoding& encoding, bool overwrite) {
     return writeOutputWith(job, overwrite, [&](const std::string& path) {
-        return save(picture, path, job.format, encoding);
+        return files::pictureFormat(job.format).write(picture, path, encoding.forWriting());
     });
 }
 
-files::StreamFormat streamFormatOf(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Bmp:
-            return files::StreamFormat::Bmp;
-        case OutputFormat::Png:
-            return files::StreamFormat::Png;
-        case OutputFormat::Jpg:
-            break;
-    }
-    return files::StreamFormat::Jpeg;
-}
-
-std::optional<std::string> saveStreamed(files::RowReader& reader,
-                                        const std::vector<PaintedFrame>& frames,
-                                        const std::string& path, OutputFormat format,
-                                        const Encoding& e, bool& readFailed) {
+Result<void> saveStreamed(files::RowReader& reader, const std::vector<PaintedFrame>& frames,
+                          const std::string& path, files::FormatId format, const Encoding& e,
+                          bool& readFailed) {
     files::StreamOptions options;
-    options.format = streamFormatOf(format);
-    options.quality = e.quality;
-    options.sampling = e.sampling;
-    options.metadata = &e.extras.metadata;
-    options.grey = e.extras.grey;
-    options.alpha = e.rowAlpha;
+    options.format = format;
+    options.encoding = e.forWriting();
     const files::StreamOutcome outcome = files::streamFramePicture(reader, path, frames, options);
     readFailed = !outcome.written() && !outcome.writing;
     if (!outcome.written()) return outcome.error;
-    if (format == OutputFormat::Bmp && e.extras.metadata.density)
-        return setBmpDensity(path, *e.extras.metadata.density);
-    return std::nullopt;
+    return {};
 }
 
 std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite,
@@ -171,9 +110,9 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
         const fs::path folder = fs::temp_directory_path(ec);
         const std::string temporary = temporaryName((ec ? fs::path(".") : folder) /
                                                     ("rimvista-batch" + extensionFor(job.format)));
-        if (auto error = save(temporary)) {
+        if (auto saved = save(temporary); !saved) {
             ::unlink(temporary.c_str());
-            return say("cannot write the result: ", "結果を書けません: ") + fileReason(*error);
+            return say("cannot write the result: ", "結果を書けません: ") + describe(saved.error());
         }
         auto error = copyToStandardOutput(temporary);
         ::unlink(temporary.c_str());
@@ -185,9 +124,9 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
     if (!parent.empty()) fs::create_directories(parent, ec);
 
     const std::string temporary = temporaryName(job.output);
-    if (auto error = save(temporary)) {
+    if (auto saved = save(temporary); !saved) {
         ::unlink(temporary.c_str());
-        return cannotWrite(job, *error);
+        return cannotWrite(job, saved.error());
     }
     const std::string target = overwrite ? replacedFile(job.output) : job.output;
     // A replaced file keeps its permissions.
@@ -199,13 +138,8 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
     if (error != 0) {
         ::unlink(temporary.c_str());
         if (error == EEXIST)
-            return say(job.output +
-                           " already exists (--overwrite replaces it, --skip-existing "
-                           "leaves it)",
-                       job.output +
-                           " は既にあります (--overwrite で置き換え、--skip-existing で"
-                           "そのままにします)");
-        return cannotWrite(job, "ファイルを置き換えられません: " + errorText(error));
+            return describe(Error::of(ErrorKind::OutputExists).naming({job.output}));
+        return cannotWrite(job, Error::of(ErrorKind::CannotReplace, error));
     }
     syncFolderOf(target);
     return std::nullopt;

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "batch/OutputPlan.h"
+#include "core/Error.h"
 #include "core/PixelSurface.h"
 #include "core/RowBandPainter.h"
-#include "imageio/FrameStream.h"
-#include "imageio/JpegMetadata.h"
-#include "imageio/PngFile.h"
-#include "imageio/RowStream.h"
+#include "imageio/FormatRegistry.h"
 
 namespace rimvista::batch {
 
@@ -20,11 +18,12 @@ namespace rimvista::batch {
 struct Encoding {
     int quality = 92;
     files::ChromaSampling sampling = files::ChromaSampling::S444;
-    files::PngExtras extras;  // alpha and grey for PNG; the metadata for every format
-    bool rowAlpha = false;    // streamed to PNG: the rows carry alpha in their reserved bytes
-};
+    files::PictureExtras extras;  // alpha and grey for PNG; the metadata for every format
+    bool rowAlpha = false;        // streamed: the rows carry alpha in their reserved bytes
 
-files::StreamFormat streamFormatOf(OutputFormat format);
+    // As the format's writers take it: with the metadata, as far as the format carries it.
+    files::Encoding forWriting() const { return {quality, sampling, &extras, rowAlpha}; }
+};
 
 // True when something (a file, a folder, a dangling link) has the output's name.
 bool outputTaken(const std::string& path);
@@ -38,16 +37,15 @@ std::optional<std::string> writeOutput(const PixelSurface& picture, const Pictur
 
 // The same with the file made by save, called with the path to write to (a temporary name);
 // save's failure is reported as a failure to write job.output.
-using Saver = std::function<std::optional<std::string>(const std::string& path)>;
+using Saver = std::function<Result<void>(const std::string& path)>;
 std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite,
                                            const Saver& save);
 
 // The file save would write for the whole picture, made a block of rows at a time from reader
-// through the frames (already checked against its size).
+// through the frames (already checked against its size), for an output format that streams.
 // readFailed is set when the failure was the input's rather than the output's.
-std::optional<std::string> saveStreamed(files::RowReader& reader,
-                                        const std::vector<PaintedFrame>& frames,
-                                        const std::string& path, OutputFormat format,
-                                        const Encoding& encoding, bool& readFailed);
+Result<void> saveStreamed(files::RowReader& reader, const std::vector<PaintedFrame>& frames,
+                          const std::string& path, files::FormatId format, const Encoding& encoding,
+                          bool& readFailed);
 
 }  // namespace rimvista::batch

@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "batch/Messages.h"
 #include "core/FrameCommand.h"
@@ -27,7 +25,7 @@ std::optional<int> slotOf(const std::string& choice) {
 }
 
 // Two registrations may share a name; the command line must then name the slot.
-std::variant<int, std::string> slotByName(const cInifile& ini, const std::string& name) {
+std::variant<int, std::string> slotByName(const IniSnapshot& ini, const std::string& name) {
     std::vector<int> slots;
     if (name != reg::kUnregisteredName) {
         for (int slot = 1; slot <= reg::kSlotCount; ++slot)
@@ -53,6 +51,24 @@ FrameParams entryFrame(const reg::EntryText& entry) {
     return readFrameParams(texts, entry.kind == 0);
 }
 
+// Every slot of the settings file (with its first `entries` entries) in one read, as the window
+// reads it; or why the file cannot serve: missing, not a regular file, or holding text but not a
+// single section line (a picture or some other file named by mistake). Damaged lines and NUL bytes
+// are read past, as the window reads past them.
+std::variant<IniSnapshot, std::string> readSettings(const std::string& settingsFile, int entries) {
+    cInifile ini;
+    ini.FileName(settingsFile);
+    Result<IniSnapshot> snapshot = reg::slotsSnapshot(ini, entries);
+    if (!snapshot || !snapshot->fileExists())
+        return say("no settings file ", "設定ファイルがありません: ") + settingsFile;
+    if (!snapshot->looksLikeSettings())
+        return say(
+            settingsFile + " is not a settings file (give the rimvista.ini the window writes)",
+            settingsFile +
+                " は設定ファイルではありません (ウィンドウが書く rimvista.ini を指定してください)");
+    return std::move(*snapshot);
+}
+
 }  // namespace
 
 std::string executableFolder() {
@@ -65,48 +81,25 @@ std::string windowSettingsFile(const std::string& folder) {
     return settingsFileFor(folder, "rimvista");
 }
 
-std::optional<std::string> checkSettingsFile(const std::string& settingsFile) {
-    std::error_code ec;
-    if (!fs::is_regular_file(settingsFile, ec))
-        return say("no settings file ", "設定ファイルがありません: ") + settingsFile;
-    std::ifstream in(settingsFile, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const std::string text = bytes.str();
-    bool section = false, blank = true;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos) continue;
-        blank = false;
-        if (line[first] == '[' && line.find(']', first) != std::string::npos) section = true;
-    }
-    if (text.find('\0') != std::string::npos || (!blank && !section))
-        return say(
-            settingsFile + " is not a settings file (give the rimvista.ini the window writes)",
-            settingsFile +
-                " は設定ファイルではありません (ウィンドウが書く rimvista.ini を指定してください)");
-    return std::nullopt;
-}
-
 std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
     const std::string& settingsFile) {
-    if (auto error = checkSettingsFile(settingsFile)) return *error;
-    cInifile ini;
-    ini.FileName(settingsFile);
+    auto read = readSettings(settingsFile, 0);
+    if (auto* error = std::get_if<std::string>(&read)) return *error;
+    const IniSnapshot& slots = std::get<IniSnapshot>(read);
     std::vector<RegistrationSummary> list;
     for (int slot = 1; slot <= reg::kSlotCount; ++slot) {
-        const int count = reg::entryCount(ini, slot);
-        if (count > 0) list.push_back(RegistrationSummary{slot, reg::readName(ini, slot), count});
+        const int count = reg::entryCount(slots, slot);
+        if (count > 0) list.push_back(RegistrationSummary{slot, reg::readName(slots, slot), count});
     }
     return list;
 }
 
 std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
                                                          const std::string& choice) {
-    if (auto error = checkSettingsFile(settingsFile)) return *error;
-    cInifile ini;
-    ini.FileName(settingsFile);
+    constexpr int kApplied = static_cast<int>(FrameHistory::kMaxApplications);
+    auto read = readSettings(settingsFile, kApplied);
+    if (auto* error = std::get_if<std::string>(&read)) return *error;
+    const IniSnapshot& ini = std::get<IniSnapshot>(read);
 
     Registration r;
     if (const auto slot = slotOf(choice)) {
@@ -124,7 +117,7 @@ std::variant<Registration, std::string> loadRegistration(const std::string& sett
 
     const int count = reg::entryCount(ini, r.slot);
     if (count <= 0) return which + say(" holds no frames", " には枠がありません");
-    const auto entries = reg::readRegistration(ini, r.slot);
+    const auto entries = reg::readRegistration(ini, r.slot, kApplied);
     const std::size_t applied = std::min<std::size_t>(count, FrameHistory::kMaxApplications);
     r.truncated = static_cast<std::size_t>(count) > applied;
     for (std::size_t j = 0; j < applied; ++j) {

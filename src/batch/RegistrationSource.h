@@ -11,9 +11,8 @@
 
 namespace rimvista::batch {
 
-// The settings file the window uses when started without --settings: rimvista.ini beside the
-// rimvista executable (the folder this tool lives in) when it exists or that folder can be
-// written; otherwise the one in the user's configuration folder.
+// The settings file the window uses when started without --settings, by the rule of
+// settingsFileFor() for the folder this tool lives in (the window's own).
 std::string windowSettingsFile(const std::string& executableFolder);
 
 // The folder of the running executable.
@@ -26,24 +25,21 @@ struct Registration {
     bool truncated = false;  // held more than ten entries; the window applies only ten
 };
 
-// choice: "#" and digits for a slot (1..100), anything else a name, compared exactly. Each entry's
-// eight numbers are read as the window's boxes read what the replay puts in them. Refused, with the
-// reason: a missing file, an unknown or ambiguous name, a free slot, and an entry missing or
-// malformed among those to apply (the window would stop there and leave a half-framed picture).
-// Refused, with the reason, when the file is missing or is not a settings file at all (binary
-// bytes, or text without a single [section] line).
-std::optional<std::string> checkSettingsFile(const std::string& settingsFile);
-
 struct RegistrationSummary {
     int slot = 0;
     std::string name;
     int frames = 0;  // as recorded; more than 10 are listed, but only 10 are replayed
 };
 
-// The occupied slots in order, or why the file cannot be read.
+// The occupied slots in order, or why the file cannot be read (as for loadRegistration).
 std::variant<std::vector<RegistrationSummary>, std::string> listRegistrations(
     const std::string& settingsFile);
 
+// choice: "#" and digits for a slot (1..100), anything else a name, compared exactly. Each entry's
+// eight numbers are read as the window's boxes read what the replay puts in them. Refused, with the
+// reason: a missing file, a file holding text but not a single [section] line, an unknown or
+// ambiguous name, a free slot, and an entry missing or malformed among those to apply (the window
+// would stop there and leave a half-framed picture). The file is read once, in one pass.
 std::variant<Registration, std::string> loadRegistration(const std::string& settingsFile,
                                                          const std::string& choice);
 

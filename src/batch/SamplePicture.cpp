@@ -81,15 +81,21 @@ void drawSample(PixelSurface& picture, int threads) {
 
 std::optional<std::string> writeSample(const std::string& path, int width, int height, int quality,
                                        bool overwrite, int threads) {
-    const std::optional<OutputFormat> format = formatOfName(path);
-    if (!format) return "a sample is written as .jpg, .png or .bmp: " + path;
+    const files::PictureFormat* format = files::formatOfName(path);
+    if (!format) {
+        std::string extensions;
+        for (const files::PictureFormat* f : files::pictureFormats())
+            extensions += (extensions.empty() ? "." : ", .") + std::string(f->primaryExtension());
+        return "a sample is written as one of " + extensions + ": " + path;
+    }
     if (!overwrite && outputTaken(path)) return path + " already exists (--overwrite replaces it)";
     auto picture = PixelSurface::tryCreate(width, height);
     if (!picture) return "not enough memory for a sample of that size";
     drawSample(*picture, threads);
     Encoding encoding;
     encoding.quality = quality;
-    return writeOutput(*picture, PictureJob{path, path, *format, *format}, encoding, overwrite);
+    return writeOutput(*picture, PictureJob{path, path, format->id, format->id}, encoding,
+                       overwrite);
 }
 
 }  // namespace rimvista::batch

@@ -166,8 +166,8 @@ int makeSample(const BatchOptions& o) {
 int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
     std::filesystem::path createdFolder;
     if (plan.target.kind == OutputTarget::Kind::Folder && !plan.jobs.empty()) {
-        if (auto error = createOutputFolder(plan.target.path, createdFolder)) {
-            std::fprintf(stderr, "rimvista-batch: %s\n", error->c_str());
+        if (auto made = createOutputFolder(plan.target.path, createdFolder); !made) {
+            std::fprintf(stderr, "rimvista-batch: %s\n", describe(made.error()).c_str());
             return 1;
         }
     }
@@ -223,15 +223,15 @@ int main(int argc, char** argv) {
     auto names = gatherInputs(o, std::cin);
     if (auto* error = std::get_if<std::string>(&names)) return usageError(*error);
     auto planned = planOutputs(o, std::get<std::vector<InputName>>(names));
-    if (auto* error = std::get_if<std::string>(&planned)) return usageError(*error);
-    Plan& plan = std::get<Plan>(planned);
+    if (!planned) return usageError(describe(planned.error()));
+    Plan& plan = *planned;
     if (o.shard) {
         const auto [k, n] = *o.shard;
         std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.input, k, n); });
         std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.input, k, n); });
     }
     for (const Stray& stray : plan.strays)
-        std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), stray.reason.c_str());
+        std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), describe(stray.error).c_str());
     if (o.dryRun) return dryRun(plan, o);
 
     return frameAll(o, std::move(std::get<FrameSequence>(frames)), plan);

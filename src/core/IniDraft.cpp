@@ -25,13 +25,19 @@ std::string setValue(std::string_view text, std::string_view section, std::strin
     return withValue(text, trimBlanks(section), trimBlanks(key), value);
 }
 
+std::string valueText(std::optional<std::string_view> raw, const std::string& defaultValue) {
+    if (!raw) return defaultValue;
+    // As with the old fixed buffer, a NUL in the file ends the value. A line that decodes as
+    // nothing keeps its bytes in the file but reads with U+FFFD for them.
+    const std::string_view bytes = raw->substr(0, raw->find('\0'));
+    const std::string text = isValidUtf8(bytes) ? std::string(bytes) : toValidUtf8(bytes);
+    const std::string_view kept = cutUtf8(text, kMaxValueBytes);
+    return kept.empty() ? defaultValue : std::string(kept);
+}
+
 std::string readValue(std::string_view text, std::string_view section, std::string_view key,
                       const std::string& defaultValue) {
-    const auto value = findValue(text, trimBlanks(section), trimBlanks(key));
-    if (!value) return defaultValue;
-    // As with the old fixed buffer, a NUL in the file ends the value.
-    const std::string_view kept = cutUtf8(value->substr(0, value->find('\0')), kMaxValueBytes);
-    return kept.empty() ? defaultValue : std::string(kept);
+    return valueText(findValue(text, trimBlanks(section), trimBlanks(key)), defaultValue);
 }
 
 std::int16_t readInt(std::string_view text, std::string_view section, std::string_view key,

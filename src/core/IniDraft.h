@@ -5,6 +5,7 @@
 // them or none, and no other running copy of the program writes in between.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,7 +25,8 @@ public:
     std::int16_t ReadInt(const std::string& section, const std::string& key,
                          std::int16_t defaultValue) const;
 
-    const std::string& text() const { return m_text; }
+    const std::string& text() const& { return m_text; }
+    std::string text() && { return std::move(m_text); }
 
 private:
     std::string m_text;
@@ -37,8 +39,10 @@ namespace ini {
 bool isWritableEntry(std::string_view section, std::string_view key, std::string_view value);
 std::string setValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
-// The value cut to its first 1023 bytes (at a NUL, and never inside a character); the default
-// for a missing key or an empty value.
+// A raw value as read: cut at a NUL, then to its first 1023 bytes (never inside a character),
+// bytes that are not UTF-8 as U+FFFD; the default for a missing key or an empty value.
+std::string valueText(std::optional<std::string_view> raw, const std::string& defaultValue);
+// valueText of the first entry `key` in the first section `section`.
 std::string readValue(std::string_view text, std::string_view section, std::string_view key,
                       const std::string& defaultValue);
 // Not a number, or out of the 16-bit range after rounding, gives 0 (not the default).

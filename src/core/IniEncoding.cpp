@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "core/IniText.h"
@@ -11,6 +12,8 @@ namespace rimvista::ini {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::size_t kRunBytes = 1 << 20;
 
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -45,47 +48,112 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return len;
 }
 
-std::string fromCodePage932(std::string_view bytes) {
-    std::string out;
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        // No converter: keep the ASCII and mark the rest, rather than fail the read.
-        for (char c : bytes) {
-            if (static_cast<unsigned char>(c) < 0x80)
-                out += c;
-            else
-                out += kReplacement;
-        }
-        return out;
+bool isAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     }
-    out.resize(bytes.size() * 2 + 16);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    std::size_t used = 0;
-    while (inLeft > 0) {
-        char* dst = out.data() + used;
-        std::size_t outLeft = out.size() - used;
-        const std::size_t r = iconv(cd, &in, &inLeft, &dst, &outLeft);
-        used = out.size() - outLeft;
-        if (r != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-        } else {
-            // An invalid or truncated sequence: mark one byte and carry on with the next.
-            out.resize(used);
-            out += kReplacement;
-            used = out.size();
-            out.resize(used + inLeft * 2 + 16);
-            ++in;
-            --inLeft;
+    return true;
+}
+
+// Well-formed code page 932: single bytes 00-7F and A1-DF (half-width katakana), or a lead byte
+// 81-9F or E0-FC followed by a trail byte 40-7E or 80-FC. Whether the pair is assigned is left to
+// the converter.
+bool isCodePage932(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) {
+            ++i;
+            continue;
         }
+        if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) || i + 1 == s.size())
+            return false;
+        const auto t = static_cast<unsigned char>(s[i + 1]);
+        if (!((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC))) return false;
+        i += 2;
     }
-    iconv_close(cd);
-    out.resize(used);
-    return out;
+    return true;
+}
+
+// One converter for the whole file: opening one costs far more than converting a line.
+class Cp932ToUtf8 {
+public:
+    Cp932ToUtf8() : m_cd(iconv_open("UTF-8", "CP932")) {}
+    ~Cp932ToUtf8() {
+        if (ready()) iconv_close(m_cd);
+    }
+    Cp932ToUtf8(const Cp932ToUtf8&) = delete;
+    Cp932ToUtf8& operator=(const Cp932ToUtf8&) = delete;
+
+    // Appends the UTF-8 form of the bytes; false, with `out` as it was, when some sequence has
+    // none (or there is no converter), so that such a line can keep its bytes instead.
+    bool append(std::string_view bytes, std::string& out) {
+        if (!ready()) return false;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        // Each byte gives at most three; the scratch space is reused, never cleared again.
+        if (m_scratch.size() < bytes.size() * 3 + 4) m_scratch.resize(bytes.size() * 3 + 4);
+        char* in = const_cast<char*>(bytes.data());
+        std::size_t inLeft = bytes.size();
+        char* dst = m_scratch.data();
+        std::size_t outLeft = m_scratch.size();
+        const std::size_t r = iconv(m_cd, &in, &inLeft, &dst, &outLeft);
+        if (r == static_cast<std::size_t>(-1) || inLeft != 0) return false;
+        out.append(m_scratch.data(), m_scratch.size() - outLeft);
+        return true;
+    }
+
+private:
+    bool ready() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t m_cd;
+    std::string m_scratch;
+};
+
+// Calls `each` with every line of the bytes, its LF included.
+template <class Each>
+void forEachLine(std::string_view all, Each each) {
+    std::size_t start = 0;
+    while (start < all.size()) {
+        const std::size_t lf = all.find('\n', start);
+        const std::size_t end = lf == std::string_view::npos ? all.size() : lf + 1;
+        each(all.substr(start, end - start));
+        start = end;
+    }
+}
+
+// Which encoding the lines that can be told apart show: the old program's code page when more
+// of them are only that than only UTF-8. A byte order mark says UTF-8 outright.
+bool leansToCodePage932(std::string_view all) {
+    if (all.substr(0, kBom.size()) == kBom) return false;
+    std::size_t utf8Only = 0, cp932Only = 0;
+    forEachLine(all, [&](std::string_view line) {
+        if (isAscii(line)) return;
+        const bool utf8 = isValidUtf8(line), cp932 = isCodePage932(line);
+        utf8Only += utf8 && !cp932;
+        cp932Only += cp932 && !utf8;
+    });
+    return cp932Only > utf8Only;
+}
+
+// Whether decodeFileText converts the (non-ASCII) line from the old program's code page.
+bool convertsLine(std::string_view line, bool legacy) {
+    return isCodePage932(line) && (legacy || !isValidUtf8(line));
 }
 
 }  // namespace
+
+struct LineDecoder::Converter : Cp932ToUtf8 {};
+
+LineDecoder::LineDecoder(std::string_view file)
+    : m_converter(std::make_unique<Converter>()), m_legacy(leansToCodePage932(file)) {}
+
+LineDecoder::~LineDecoder() = default;
+
+std::string LineDecoder::decode(std::string_view line) const {
+    std::string out;
+    if (isAscii(line) || !convertsLine(line, m_legacy) || !m_converter->append(line, out))
+        out = line;
+    return out;
+}
 
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -101,24 +169,70 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string toValidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t len = sequenceLength(bytes, i);
+        if (len == 0) {
+            out += kReplacement;
+            ++i;
+        } else {
+            out += bytes.substr(i, len);
+            i += len;
+        }
+    }
+    return out;
+}
+
 DecodedText decodeFileText(std::string bytes) {
     if (isValidUtf8(bytes)) return {std::move(bytes), false};
     // Decided line by line: the old program may have appended Shift-JIS lines to a file that is
-    // otherwise UTF-8, and one such line must not garble every UTF-8 name around it.
-    DecodedText decoded{{}, true};
-    decoded.utf8.reserve(bytes.size() + bytes.size() / 2);
-    const std::string_view all = bytes;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        const std::size_t lf = all.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? all.size() : lf + 1;
-        const std::string_view line = all.substr(start, end - start);
-        if (isValidUtf8(line))
-            decoded.utf8 += line;
-        else
-            decoded.utf8 += fromCodePage932(line);
-        start = end;
+    // otherwise UTF-8, and one such line must not garble every UTF-8 name around it. A line that
+    // is both follows the rest of the file; one that is neither keeps its bytes, so that a
+    // write elsewhere in the file does not destroy what no reader here could show.
+    std::string_view all = bytes;
+    const bool legacy = leansToCodePage932(all);
+    Cp932ToUtf8 converter;
+    DecodedText decoded{{}, false};
+    decoded.text.reserve(all.size() + all.size() / 2);
+    if (all.substr(0, kBom.size()) == kBom) {  // a mark, not part of the first line's text
+        decoded.text += kBom;
+        all.remove_prefix(kBom.size());
     }
+    // Lines to convert are gathered into runs (ASCII lines read the same either way) and each
+    // run converted at once; a run with a sequence that has no UTF-8 form goes line by line.
+    std::size_t runStart = 0, runEnd = 0;
+    const auto flush = [&] {
+        const std::string_view run = all.substr(runStart, runEnd - runStart);
+        runStart = runEnd;
+        if (run.empty()) return;
+        if (converter.append(run, decoded.text)) {
+            decoded.wasLegacy = true;
+            return;
+        }
+        forEachLine(run, [&](std::string_view line) {
+            if (!isAscii(line) && converter.append(line, decoded.text))
+                decoded.wasLegacy = true;
+            else
+                decoded.text += line;
+        });
+    };
+    forEachLine(all, [&](std::string_view line) {
+        const std::size_t begin = static_cast<std::size_t>(line.data() - all.data());
+        const bool ascii = isAscii(line);
+        const bool convert = !ascii && convertsLine(line, legacy);
+        if (convert || (ascii && runEnd > runStart)) {
+            runEnd = begin + line.size();
+            if (runEnd - runStart >= kRunBytes) flush();  // keeps the scratch space small
+            return;
+        }
+        flush();
+        decoded.text += line;
+        runStart = runEnd = begin + line.size();
+    });
+    flush();
     return decoded;
 }
 

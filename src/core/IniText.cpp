@@ -1,6 +1,7 @@
 #include "core/IniText.h"
 
 #include <cstring>
+#include <unordered_map>
 
 namespace rimvista::ini {
 
@@ -146,6 +147,60 @@ std::optional<std::string_view> findValue(std::string_view text, std::string_vie
     if (!span || !span->entry) return std::nullopt;
     const Line& e = *span->entry;
     return text.substr(e.valueBegin, e.contentEnd - e.valueBegin);
+}
+
+namespace {
+
+std::string lowered(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = lowerAscii(c);
+    return out;
+}
+
+// Lower-cased names to their places in the caller's list; the first of two equal names wins.
+std::unordered_map<std::string, std::size_t> placesOf(const std::vector<std::string>& names) {
+    std::unordered_map<std::string, std::size_t> places;
+    for (std::size_t i = 0; i < names.size(); ++i) places.emplace(lowered(trimBlanks(names[i])), i);
+    return places;
+}
+
+}  // namespace
+
+std::vector<std::optional<std::string_view>> findValues(std::string_view text,
+                                                        const std::vector<std::string>& sections,
+                                                        const std::vector<std::string>& keys,
+                                                        bool* settingsLike) {
+    std::vector<std::optional<std::string_view>> values(sections.size() * keys.size());
+    const auto sectionPlaces = placesOf(sections), keyPlaces = placesOf(keys);
+    std::vector<bool> seen(sections.size(), false);
+    std::string name;  // reused, so that the pass allocates nothing per line
+    const auto placeOf = [&](const auto& places, std::string_view n) -> const std::size_t* {
+        name.assign(n);
+        for (char& c : name) c = lowerAscii(c);
+        const auto it = places.find(name);
+        return it == places.end() ? nullptr : &it->second;
+    };
+    bool sectionFound = false, onlyBlank = true;
+    const std::size_t* current = nullptr;  // the wanted section being read, at its first showing
+    std::size_t pos = firstLineBegin(text);
+    while (pos < text.size()) {
+        const Line line = lineAt(text, pos);
+        pos = line.end;
+        onlyBlank = onlyBlank && line.kind == Kind::Blank;
+        if (line.kind == Kind::Section) {
+            sectionFound = true;
+            current = placeOf(sectionPlaces, line.name);
+            if (current && seen[*current]) current = nullptr;
+            if (current) seen[*current] = true;
+        } else if (line.kind == Kind::Entry && current) {
+            if (const std::size_t* k = placeOf(keyPlaces, line.name)) {
+                auto& value = values[*current * keys.size() + *k];
+                if (!value) value = text.substr(line.valueBegin, line.contentEnd - line.valueBegin);
+            }
+        }
+    }
+    if (settingsLike) *settingsLike = sectionFound || onlyBlank;
+    return values;
 }
 
 std::string withValue(std::string_view text, std::string_view section, std::string_view key,

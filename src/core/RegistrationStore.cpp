@@ -77,7 +77,7 @@ RecordResult recordRegistration(cInifile& ini, const std::string& name,
     // The slot is chosen again under the lock: another copy may have taken the one this copy
     // proposed while its user was typing the name.
     const long written = ini.Update([&](IniDraft& draft) {
-        const std::optional<int> slot = lowestFreeSlot(draft);
+        const std::optional<int> slot = lowestFreeSlot(slotsSnapshot(draft.text()));
         if (!slot) {
             result.status = RecordResult::Status::NoFreeSlot;
             return false;
@@ -93,34 +93,28 @@ RecordResult recordRegistration(cInifile& ini, const std::string& name,
     return result;
 }
 
-std::string readName(const cInifile& ini, int slot) {
-    return ini.ReadStr(sectionName(slot), key(kNameKey), key(kUnregisteredName));
+namespace {
+
+std::vector<std::string> everySlotSection() {
+    std::vector<std::string> sections;
+    for (int slot = 1; slot <= kSlotCount; ++slot) sections.push_back(sectionName(slot));
+    return sections;
 }
 
-std::optional<int> findSlotByName(const cInifile& ini, std::string_view name) {
-    if (name == kUnregisteredName) return std::nullopt;
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        if (readName(ini, slot) == name) return slot;
-    }
-    return std::nullopt;
+std::vector<std::string> slotKeys(int entries) {
+    std::vector<std::string> keys{key(kCountKey), key(kNameKey)};
+    for (int j = 1; j <= entries; ++j) keys.push_back(entryKey(j));
+    return keys;
 }
 
-int entryCount(const cInifile& ini, int slot) {
-    return ini.ReadInt(sectionName(slot), key(kCountKey), 0);
+}  // namespace
+
+Result<IniSnapshot> slotsSnapshot(const cInifile& ini, int entries) {
+    return IniSnapshot::ofFile(ini, everySlotSection(), slotKeys(entries));
 }
 
-std::optional<EntryText> readEntry(const cInifile& ini, int slot, int entry) {
-    return parseEntry(ini.ReadStr(sectionName(slot), entryKey(entry), ""));
-}
-
-std::vector<std::optional<EntryText>> readRegistration(const cInifile& ini, int slot) {
-    std::vector<std::optional<EntryText>> entries;
-    const int n = entryCount(ini, slot);
-    for (int j = 1; j <= n; ++j) {
-        entries.push_back(readEntry(ini, slot, j));
-        if (!entries.back()) break;
-    }
-    return entries;
+IniSnapshot slotsSnapshot(std::string_view text) {
+    return IniSnapshot(text, everySlotSection(), slotKeys(0));
 }
 
 long deleteRegistration(cInifile& ini, int slot) {

@@ -10,6 +10,7 @@
 // A slot is free when its "DataNum" reads as 0: missing, 0, or not a 16-bit number. A free slot
 // may still carry a name, which the list shows. Registrations are never renumbered or moved.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/FrameParams.h"
+#include "core/IniSnapshot.h"
 
 namespace rimvista {
 class cInifile;
@@ -41,12 +44,13 @@ std::string formatEntry(const FrameParams& p);
 struct EntryText {
     std::array<std::string, 8> fields;  // W0, W1, W2, W3, X0, X1, Y0, Y1
     std::int16_t kind = 0;              // 0 convex, 1 concave
+    bool operator==(const EntryText&) const = default;
 };
 // Empty for what the program never writes: fewer than eight commas, or a kind that is not a
 // number giving 0 or 1 (more than eight commas leave a kind that is not a number).
 std::optional<EntryText> parseEntry(std::string_view text);
 
-// Works on anything with cInifile's ReadInt: the file itself, or an IniDraft under the lock.
+// Works on anything with cInifile's ReadInt: the file, a snapshot, or an IniDraft under the lock.
 template <class Settings>
 bool isFree(const Settings& ini, int slot) {
     return ini.ReadInt(sectionName(slot), std::string(kCountKey), 0) == 0;
@@ -80,19 +84,57 @@ std::string storableName(std::string_view typed);
 RecordResult recordRegistration(cInifile& ini, const std::string& name,
                                 const std::vector<FrameParams>& entries);
 
+// The reads below work on anything with cInifile's ReadStr and ReadInt: the file itself, a
+// snapshot of it (one pass over a large file, see slotsSnapshot), or a draft under the lock.
+
 // The slot's "ListName", or kUnregisteredName when it has none (or an empty one).
-std::string readName(const cInifile& ini, int slot);
+template <class Settings>
+std::string readName(const Settings& ini, int slot) {
+    return ini.ReadStr(sectionName(slot), std::string(kNameKey), std::string(kUnregisteredName));
+}
+
 // The lowest slot whose name is exactly `name`; never for kUnregisteredName, which the list
 // cannot choose either. A slot with a name and no entries counts.
-std::optional<int> findSlotByName(const cInifile& ini, std::string_view name);
+template <class Settings>
+std::optional<int> findSlotByName(const Settings& ini, std::string_view name) {
+    if (name == kUnregisteredName) return std::nullopt;
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        if (readName(ini, slot) == name) return slot;
+    }
+    return std::nullopt;
+}
 
 // The slot's "DataNum" (0 when missing or not a number; may be anything a hand edit left).
-int entryCount(const cInifile& ini, int slot);
+template <class Settings>
+int entryCount(const Settings& ini, int slot) {
+    return ini.ReadInt(sectionName(slot), std::string(kCountKey), 0);
+}
+
 // Entry 1..DataNum of the slot; empty when the key is missing or the entry malformed.
-std::optional<EntryText> readEntry(const cInifile& ini, int slot, int entry);
-// Entries 1..DataNum, read in order up to and including the first missing or malformed one,
-// which is then the last element and empty: a replay stops there.
-std::vector<std::optional<EntryText>> readRegistration(const cInifile& ini, int slot);
+template <class Settings>
+std::optional<EntryText> readEntry(const Settings& ini, int slot, int entry) {
+    return parseEntry(ini.ReadStr(sectionName(slot), entryKey(entry), ""));
+}
+
+// Entries 1..DataNum (at most `limit`), read in order up to and including the first missing or
+// malformed one, which is then the last element and empty: a replay stops there.
+template <class Settings>
+std::vector<std::optional<EntryText>> readRegistration(const Settings& ini, int slot,
+                                                       int limit = INT16_MAX) {
+    std::vector<std::optional<EntryText>> entries;
+    const int n = std::min(entryCount(ini, slot), limit);
+    for (int j = 1; j <= n; ++j) {
+        entries.push_back(readEntry(ini, slot, j));
+        if (!entries.back()) break;
+    }
+    return entries;
+}
+
+// "DataNum", "ListName" and the first `entries` entries of every slot, read in one pass: for
+// the list, Record's search for a free slot and the batch tool. From the file, or from a draft's
+// text.
+Result<IniSnapshot> slotsSnapshot(const cInifile& ini, int entries = 0);
+IniSnapshot slotsSnapshot(std::string_view text);
 
 // Removes the whole slot section; non-zero on success (also when there was nothing to remove).
 long deleteRegistration(cInifile& ini, int slot);

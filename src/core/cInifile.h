@@ -11,6 +11,9 @@ namespace rimvista {
 
 class IniDraft;
 
+// How long a write waits for another running copy of the program to finish its own.
+inline constexpr std::chrono::milliseconds kSettingsLockPatience{10000};
+
 class cInifile {
 public:
     using DateTime = std::chrono::system_clock::time_point;
@@ -24,8 +27,10 @@ public:
     long DeleteSection(const std::string& section);
     // Several reads and writes made as one change of the file: `change` works on the file's
     // text as it is under the file's lock, and the file is replaced once with the result. When
-    // `change` returns false nothing is written. Non-zero when the change was written.
-    long Update(const std::function<bool(IniDraft&)>& change);
+    // `change` returns false nothing is written. Non-zero when the change was written. The lock
+    // is waited for up to `patience`; after that nothing is written.
+    long Update(const std::function<bool(IniDraft&)>& change,
+                std::chrono::milliseconds patience = kSettingsLockPatience);
 
     // Missing file, section or key, or an empty value, gives the default. At most 1023 bytes.
     std::string ReadStr(const std::string& section, const std::string& key,

@@ -8,17 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
-#include <system_error>
 
 namespace rimvista::files {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
 
 // A symbolic link stays a link: the file it points to is the one replaced.
 std::string resolvedTarget(const std::string& target) {
@@ -57,14 +52,14 @@ AtomicFile::~AtomicFile() {
     discard();
 }
 
-std::optional<std::string> AtomicFile::fail(const std::string& what, int error) {
+Error AtomicFile::fail(ErrorKind kind, int error) {
     discard();
     m_failed = true;
-    return what + ": " + errorText(error);
+    return Error::of(kind, error);
 }
 
-std::optional<std::string> AtomicFile::open() {
-    if (m_fd >= 0 || m_failed) return "一時ファイルを作成できません: 二度目の open";
+Result<void> AtomicFile::open() {
+    if (m_fd >= 0 || m_failed) return Error::of(ErrorKind::FileNotOpen);
     const fs::path folder = folderOf(m_target);
     const std::string name = fs::path(m_target).filename().string();
     int error = 0;
@@ -81,47 +76,46 @@ std::optional<std::string> AtomicFile::open() {
     }
     if (m_fd < 0) {
         m_failed = true;
-        return "一時ファイルを作成できません: " + errorText(error);
+        return Error::of(ErrorKind::CannotCreateTemporary, error);
     }
     struct stat existing {};
     if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(m_fd, existing.st_mode & 07777);
-    return std::nullopt;
+    return {};
 }
 
 // Writes all of `size` bytes through `put` (write or pwrite), which may take them in parts.
 template <typename Put>
-std::optional<std::string> AtomicFile::writeAll(const void* data, std::size_t size, Put put) {
-    if (m_fd < 0) return "書き込めません: ファイルが開いていません";
+Result<void> AtomicFile::writeAll(const void* data, std::size_t size, Put put) {
+    if (m_fd < 0) return Error::of(ErrorKind::FileNotOpen);
     const auto* p = static_cast<const char*>(data);
     std::uint64_t done = 0;
     while (size > 0) {
         const ssize_t n = put(p, size, done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return fail("書き込めません", errno);
+            return fail(ErrorKind::CannotWrite, errno);
         }
-        if (n == 0) return fail("書き込めません", EIO);
+        if (n == 0) return fail(ErrorKind::CannotWrite, EIO);
         p += n;
         size -= static_cast<std::size_t>(n);
         done += static_cast<std::uint64_t>(n);
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> AtomicFile::write(const void* data, std::size_t size) {
-    auto error = writeAll(data, size, [this](const char* p, std::size_t n, std::uint64_t) {
-        const ssize_t written = ::write(m_fd, p, n);
-        if (written > 0) m_written += static_cast<std::uint64_t>(written);
-        return written;
+Result<void> AtomicFile::write(const void* data, std::size_t size) {
+    auto written = writeAll(data, size, [this](const char* p, std::size_t n, std::uint64_t) {
+        const ssize_t count = ::write(m_fd, p, n);
+        if (count > 0) m_written += static_cast<std::uint64_t>(count);
+        return count;
     });
-    if (error) return error;
+    if (!written) return written;
     startWriteBack();
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> AtomicFile::writeAt(std::uint64_t offset, const void* data,
-                                               std::size_t size) {
+Result<void> AtomicFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     return writeAll(data, size, [&](const char* p, std::size_t n, std::uint64_t done) {
         return ::pwrite(m_fd, p, n, static_cast<off_t>(offset + done));
     });
@@ -139,17 +133,17 @@ void AtomicFile::startWriteBack() {
     m_flushStart = m_written;
 }
 
-std::optional<std::string> AtomicFile::commit() {
-    if (m_fd < 0) return "書き込めません: ファイルが開いていません";
-    if (::fsync(m_fd) != 0) return fail("ディスクに書き込めません", errno);
+Result<void> AtomicFile::commit() {
+    if (m_fd < 0) return Error::of(ErrorKind::FileNotOpen);
+    if (::fsync(m_fd) != 0) return fail(ErrorKind::CannotSync, errno);
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0) return fail("ディスクに書き込めません", errno);
+    if (::close(fd) != 0) return fail(ErrorKind::CannotSync, errno);
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
-        return fail("ファイルを置き換えられません", errno);
+        return fail(ErrorKind::CannotReplace, errno);
     m_tempPath.clear();
     syncFolder(folderOf(m_target));
-    return std::nullopt;
+    return {};
 }
 
 void AtomicFile::discard() {
@@ -163,11 +157,10 @@ void AtomicFile::discard() {
     }
 }
 
-std::optional<std::string> writeFileAtomically(const std::string& path, const void* data,
-                                               std::size_t size) {
+Result<void> writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
     AtomicFile file(path);
-    if (auto error = file.open()) return error;
-    if (auto error = file.write(data, size)) return error;
+    if (auto opened = file.open(); !opened) return opened;
+    if (auto written = file.write(data, size); !written) return written;
     return file.commit();
 }
 

@@ -8,8 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "core/Error.h"
 
 namespace rimvista::files {
 
@@ -20,23 +21,23 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Each call returns nullopt on success or a reason; after a failure the temporary file is
-    // already gone and further calls fail.
-    std::optional<std::string> open();
-    std::optional<std::string> write(const void* data, std::size_t size);
+    // Each call returns success or the error; after a failure the temporary file is already
+    // gone and further calls fail.
+    Result<void> open();
+    Result<void> write(const void* data, std::size_t size);
     // At a given offset, for files whose parts are produced out of order; a gap left before
     // the offset reads as zeros until it is written.
-    std::optional<std::string> writeAt(std::uint64_t offset, const void* data, std::size_t size);
-    std::optional<std::string> commit();
+    Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size);
+    Result<void> commit();
     void discard();
 
     const std::string& temporaryPath() const { return m_tempPath; }
 
 private:
-    std::optional<std::string> fail(const std::string& what, int error);
+    Error fail(ErrorKind kind, int error);
     void startWriteBack();
     template <typename Put>
-    std::optional<std::string> writeAll(const void* data, std::size_t size, Put put);
+    Result<void> writeAll(const void* data, std::size_t size, Put put);
 
     std::string m_target;
     std::string m_tempPath;
@@ -47,7 +48,6 @@ private:
 };
 
 // Writes a whole buffer through an AtomicFile.
-std::optional<std::string> writeFileAtomically(const std::string& path, const void* data,
-                                               std::size_t size);
+Result<void> writeFileAtomically(const std::string& path, const void* data, std::size_t size);
 
 }  // namespace rimvista::files

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imageio/BmpRle.h"
 #include "imageio/RowStream.h"
 
 namespace rimvista::files {
@@ -23,10 +24,6 @@ std::uint32_t le16(const std::uint8_t* p) {
 }
 std::uint32_t le32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
-std::string damaged(const std::string& detail) {
-    return "BMP ファイルが壊れています: " + detail;
 }
 
 struct Channel {
@@ -65,26 +62,26 @@ struct InfoFields {
     bool os2 = false;
 };
 
-std::optional<std::string> parseInfo(const std::uint8_t* p, std::size_t n, BmpLayout& layout,
-                                     InfoFields& info) {
+Result<void> parseInfo(const std::uint8_t* p, std::size_t n, BmpLayout& layout, InfoFields& info) {
     const std::uint8_t* h = p + 14;
     info.headerSize = le32(h);
     if (info.headerSize == 12) {
-        if (n < 26) return damaged("ヘッダーが短すぎます");
+        if (n < 26) return Error::of(ErrorKind::BmpHeaderTooShort);
         layout.width = static_cast<int>(le16(h + 4));
         layout.height = static_cast<int>(le16(h + 6));
         layout.bitsPerPixel = static_cast<int>(le16(h + 10));
         info.entrySize = 3;
         info.paletteStart = 26;
-        return std::nullopt;
+        return {};
     }
     if (info.headerSize < 16 || info.headerSize > 1024 || 14 + info.headerSize > n)
-        return damaged("ヘッダーが不正です");
+        return Error::of(ErrorKind::BmpHeaderInvalid);
     const std::uint32_t size = info.headerSize;
     info.os2 = size != 40 && size != 52 && size != 56 && size < 108;
     const std::int32_t width = static_cast<std::int32_t>(le32(h + 4));
     const std::int32_t height = static_cast<std::int32_t>(le32(h + 8));
-    if (width <= 0 || height == 0 || height == INT32_MIN) return damaged("大きさが不正です");
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return Error::of(ErrorKind::BmpSizeInvalid);
     layout.width = width;
     layout.topDown = height < 0;
     layout.height = height < 0 ? -height : height;
@@ -92,27 +89,25 @@ std::optional<std::string> parseInfo(const std::uint8_t* p, std::size_t n, BmpLa
     layout.compression = size >= 20 ? le32(h + 16) : kRgb;
     info.colorsUsed = size >= 36 ? le32(h + 32) : 0;
     info.paletteStart = 14 + size;
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> parseMasks(const std::uint8_t* p, std::size_t n, BmpLayout& layout,
-                                      InfoFields& info) {
+Result<void> parseMasks(const std::uint8_t* p, std::size_t n, BmpLayout& layout, InfoFields& info) {
     if (layout.bitsPerPixel == 16) {
         layout.red = Channel(0x7C00), layout.green = Channel(0x03E0), layout.blue = Channel(0x1F);
     } else {
         layout.red = Channel(0xFF0000), layout.green = Channel(0xFF00), layout.blue = Channel(0xFF);
     }
-    if (layout.compression != kBitFields && layout.compression != kAlphaBitFields)
-        return std::nullopt;
+    if (layout.compression != kBitFields && layout.compression != kAlphaBitFields) return {};
     // Right after a plain 40-byte info header, which is also where larger headers keep them.
     constexpr std::size_t at = 14 + 40;
     if (info.headerSize < 52) {
         info.paletteStart += layout.compression == kAlphaBitFields ? 16 : 12;
-        if (info.paletteStart > n) return damaged("ビットマスクがありません");
+        if (info.paletteStart > n) return Error::of(ErrorKind::BmpMasksMissing);
     }
     layout.red = Channel(le32(p + at)), layout.green = Channel(le32(p + at + 4));
     layout.blue = Channel(le32(p + at + 8));
-    return std::nullopt;
+    return {};
 }
 
 void parsePalette(const std::uint8_t* p, std::size_t n, BmpLayout& layout, const InfoFields& info) {
@@ -127,24 +122,41 @@ void parsePalette(const std::uint8_t* p, std::size_t n, BmpLayout& layout, const
     }
 }
 
-// Fills layout, or sets rle for run-length files, which are left to the general reader.
-std::optional<std::string> parseHeaders(const std::uint8_t* p, std::size_t n,
-                                        std::uint64_t fileSize, BmpLayout& layout, bool& rle) {
-    if (n < 18 || p[0] != 'B' || p[1] != 'M') return damaged("ヘッダーが短すぎます");
+bool isRle(const BmpLayout& layout) {
+    return layout.compression == kRle8 || layout.compression == kRle4;
+}
+
+// Run-length data: 8 bits a pixel for RLE8 and 4 for RLE4, and never stored top-down.
+Result<void> checkRle(const BmpLayout& layout, std::uint64_t fileSize) {
+    const bool fits =
+        layout.compression == kRle8 ? layout.bitsPerPixel == 8 : layout.bitsPerPixel == 4;
+    if (!fits || layout.topDown)
+        return Error::of(ErrorKind::BmpUnsupported).with(layout.bitsPerPixel, layout.compression);
+    if (fileSize <= layout.dataOffset) return Error::of(ErrorKind::BmpPixelDataMissing);
+    return checkFileHoldsPicture(layout.width, layout.height, fileSize - layout.dataOffset,
+                                 kRleMostPixelsPerByte);
+}
+
+// Fills layout from the file's first n bytes (of fileSize).
+Result<void> parseHeaders(const std::uint8_t* p, std::size_t n, std::uint64_t fileSize,
+                          BmpLayout& layout) {
+    if (n < 18 || p[0] != 'B' || p[1] != 'M') return Error::of(ErrorKind::BmpHeaderTooShort);
     layout.dataOffset = le32(p + 10);
     InfoFields info;
-    if (auto error = parseInfo(p, n, layout, info)) return error;
-    if (layout.width <= 0 || layout.height <= 0) return damaged("大きさが不正です");
+    if (auto parsed = parseInfo(p, n, layout, info); !parsed) return parsed;
+    if (layout.width <= 0 || layout.height <= 0) return Error::of(ErrorKind::BmpSizeInvalid);
     const int bpp = layout.bitsPerPixel;
     const std::uint32_t c = layout.compression;
-    rle = c == kRle8 || c == kRle4;
-    if (rle) return std::nullopt;
+    if (isRle(layout)) {
+        if (auto sound = checkRle(layout, fileSize); !sound) return sound;
+        parsePalette(p, n, layout, info);
+        return {};
+    }
     const bool masked = !info.os2 && (c == kBitFields || c == kAlphaBitFields);
     const bool knownDepth = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
     if (!knownDepth || (c != kRgb && !(masked && (bpp == 16 || bpp == 32))))
-        return "対応していない BMP 形式です (" + std::to_string(bpp) + " ビット, 圧縮 " +
-               std::to_string(c) + ")";
-    if (auto error = parseMasks(p, n, layout, info)) return error;
+        return Error::of(ErrorKind::BmpUnsupported).with(bpp, c);
+    if (auto parsed = parseMasks(p, n, layout, info); !parsed) return parsed;
     if (bpp <= 8) parsePalette(p, n, layout, info);
     const std::uint64_t rowBits = std::uint64_t(layout.width) * std::uint64_t(bpp);
     layout.stride = (rowBits + 31) / 32 * 4;
@@ -152,8 +164,8 @@ std::optional<std::string> parseHeaders(const std::uint8_t* p, std::size_t n,
     const std::uint64_t lastRow = (rowBits + 7) / 8;
     if (fileSize < layout.dataOffset || fileSize - layout.dataOffset < lastRow ||
         std::uint64_t(layout.height - 1) > (fileSize - layout.dataOffset - lastRow) / layout.stride)
-        return damaged("画素データが足りません");
-    return std::nullopt;
+        return Error::of(ErrorKind::BmpPixelDataMissing);
+    return {};
 }
 
 void convertIndexed(const std::uint8_t* s, Pixel* d, const BmpLayout& layout) {
@@ -188,29 +200,36 @@ void convertRow(const std::uint8_t* s, Pixel* d, const BmpLayout& layout) {
 }
 
 LoadResult readRows(const InputFile& file, const BmpLayout& layout) {
+    if (isRle(layout)) {
+        LoadResult result = allocatePicture(layout.width, layout.height);
+        if (!result) return result;
+        auto decoded = decodeRle(file, layout.dataOffset, layout.compression == kRle4,
+                                 layout.palette, *result);
+        if (!decoded) return decoded.error();
+        return result;
+    }
     const std::uint64_t stride = layout.stride;
     const int chunkRows = static_cast<int>(std::clamp<std::uint64_t>(
         kChunkBytes / stride, 1, static_cast<std::uint64_t>(layout.height)));
     const std::uint64_t chunkBytes = stride * static_cast<std::uint64_t>(chunkRows);
     // One row of a very wide picture can itself be gigabytes, so the chunk counts too.
     LoadResult result = allocatePicture(layout.width, layout.height, chunkBytes);
-    if (!result.ok()) return result;
+    if (!result) return result;
     auto buffer = PageBuffer::tryCreate(chunkBytes);
-    if (!buffer) return LoadResult::failure("メモリが足りません");
-    BackgroundPrefault prefault(result.picture, layout.topDown
-                                                    ? BackgroundPrefault::Order::TopDown
-                                                    : BackgroundPrefault::Order::BottomUp);
+    if (!buffer) return Error::of(ErrorKind::OutOfMemory);
+    PixelSurface& picture = *result;
+    BackgroundPrefault prefault(picture, layout.topDown ? BackgroundPrefault::Order::TopDown
+                                                        : BackgroundPrefault::Order::BottomUp);
     for (int first = 0; first < layout.height; first += chunkRows) {
         const int rows = std::min(chunkRows, layout.height - first);
         const std::uint64_t offset = layout.dataOffset + stride * std::uint64_t(first);
         const std::uint64_t wanted = stride * std::uint64_t(rows);
         const std::uint64_t present = std::min(wanted, file.size() - offset);
-        if (auto error = file.readAt(offset, buffer->data(), present))
-            return LoadResult::failure(*error);
+        if (auto read = file.readAt(offset, buffer->data(), present); !read) return read.error();
         std::memset(buffer->data() + present, 0, wanted - present);
         for (int r = 0; r < rows; ++r) {
             const int y = layout.topDown ? first + r : layout.height - 1 - (first + r);
-            convertRow(buffer->data() + stride * std::uint64_t(r), result.picture.row(y), layout);
+            convertRow(buffer->data() + stride * std::uint64_t(r), picture.row(y), layout);
         }
     }
     return result;
@@ -227,8 +246,9 @@ public:
     }
     bool topDownOnly() const override { return false; }
 
-    std::optional<std::string> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
-        if (y0 < 0 || y1 > m_height || y0 >= y1) return "BMP の行の範囲が不正です";
+    Result<void> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
+        if (y0 < 0 || y1 > m_height || y0 >= y1)
+            return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
         const std::uint64_t rowBytes = m_layout.stride;
         const int count = y1 - y0;
         // The block's first row in file order: the top one when stored top-down.
@@ -238,7 +258,7 @@ public:
         const std::uint64_t wanted = rowBytes * static_cast<std::uint64_t>(count);
         const std::uint64_t present = std::min(wanted, m_file->size() - offset);
         m_buffer.resize(static_cast<std::size_t>(wanted));
-        if (auto error = m_file->readAt(offset, m_buffer.data(), present)) return error;
+        if (auto read = m_file->readAt(offset, m_buffer.data(), present); !read) return read;
         // The last row may lack its padding, as the whole-picture reader allows.
         std::memset(m_buffer.data() + present, 0, wanted - present);
         for (int r = 0; r < count; ++r) {
@@ -246,7 +266,7 @@ public:
             convertRow(m_buffer.data() + rowBytes * static_cast<std::uint64_t>(r),
                        rows + static_cast<std::size_t>(y - y0) * stride, m_layout);
         }
-        return std::nullopt;
+        return {};
     }
 
 private:
@@ -255,32 +275,27 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
+Result<void> readLayout(const InputFile& file, BmpLayout& layout) {
+    std::array<std::uint8_t, kPrefixSize> prefix{};
+    const auto n = file.readHead(prefix.data(), prefix.size());
+    if (!n) return n.error();
+    return parseHeaders(prefix.data(), *n, file.size(), layout);
+}
+
 }  // namespace
 
-std::optional<LoadResult> readBmp(const InputFile& file) {
-    std::array<std::uint8_t, kPrefixSize> prefix{};
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kPrefixSize));
-    if (auto error = file.readAt(0, prefix.data(), n)) return LoadResult::failure(*error);
+LoadResult readBmp(const InputFile& file) {
     BmpLayout layout;
-    bool rle = false;
-    if (auto error = parseHeaders(prefix.data(), n, file.size(), layout, rle))
-        return LoadResult::failure(*error);
-    if (rle) return std::nullopt;
+    if (auto parsed = readLayout(file, layout); !parsed) return parsed.error();
     return readRows(file, layout);
 }
 
 Opened<RowReader> openBmpRowReader(std::unique_ptr<InputFile> file) {
-    std::array<std::uint8_t, kPrefixSize> prefix{};
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), kPrefixSize));
-    if (auto error = file->readAt(0, prefix.data(), n)) return Opened<RowReader>::failure(*error);
     BmpLayout layout;
-    bool rle = false;
-    if (auto error = parseHeaders(prefix.data(), n, file->size(), layout, rle))
-        return Opened<RowReader>::failure(*error);
-    if (rle) return Opened<RowReader>::notStreamable("ランレングス圧縮の BMP は行ごとに読めません");
-    return Opened<RowReader>::success(std::make_unique<BmpRowReader>(std::move(file), layout));
+    if (auto parsed = readLayout(*file, layout); !parsed) return parsed.error();
+    // Runs can jump over rows, so a block's rows cannot be found without those below it.
+    if (isRle(layout)) return Error::of(ErrorKind::NotStreamable);
+    return std::unique_ptr<RowReader>(std::make_unique<BmpRowReader>(std::move(file), layout));
 }
 
 }  // namespace rimvista::files

@@ -1,10 +1,13 @@
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "imageio/AtomicFile.h"
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
+#include "imageio/PictureMetadata.h"
 #include "imageio/PictureWriter.h"
 #include "imageio/RowStream.h"
 
@@ -25,7 +28,18 @@ void put32(std::uint8_t* p, std::uint32_t v) {
     put16(p + 2, v >> 16);
 }
 
-std::array<std::uint8_t, kHeadersSize> headers(int width, int height, std::uint32_t imageSize) {
+// Pixels per metre as the file states them: the metadata's density when it has a unit.
+std::pair<std::uint32_t, std::uint32_t> density(const PictureMetadata* metadata) {
+    if (!metadata || !metadata->density || metadata->density->unit == Density::Unit::AspectOnly)
+        return {kPixelsPerMetre, kPixelsPerMetre};
+    const Density& d = *metadata->density;
+    const double perMetre = d.unit == Density::Unit::PerInch ? 1 / 0.0254 : 100.0;
+    return {static_cast<std::uint32_t>(std::lround(d.x * perMetre)),
+            static_cast<std::uint32_t>(std::lround(d.y * perMetre))};
+}
+
+std::array<std::uint8_t, kHeadersSize> headers(int width, int height, std::uint32_t imageSize,
+                                               const PictureMetadata* metadata) {
     std::array<std::uint8_t, kHeadersSize> h{};
     h[0] = 'B', h[1] = 'M';
     put32(&h[2], static_cast<std::uint32_t>(kHeadersSize) + imageSize);
@@ -36,9 +50,16 @@ std::array<std::uint8_t, kHeadersSize> headers(int width, int height, std::uint3
     put16(&h[26], 1);
     put16(&h[28], 24);
     put32(&h[34], imageSize);
-    put32(&h[38], kPixelsPerMetre);
-    put32(&h[42], kPixelsPerMetre);
+    const auto [x, y] = density(metadata);
+    put32(&h[38], x);
+    put32(&h[42], y);
     return h;
+}
+
+Error tooLarge(int width, int height) {
+    return Error::of(ErrorKind::TooLargeForFormat)
+        .with(width, height)
+        .naming({formatName(FormatId::Bmp)});
 }
 
 void packRow(const Pixel* s, std::uint8_t* d, int width) {
@@ -49,30 +70,32 @@ void packRow(const Pixel* s, std::uint8_t* d, int width) {
     }
 }
 
-std::optional<std::string> writeBmp(const PixelSurface& surface, const std::string& path) {
+Result<void> writeBmp(const PixelSurface& surface, const std::string& path,
+                      const PictureMetadata* metadata) {
     if (surface.isNull() || surface.width() <= 0 || surface.height() <= 0)
-        return "保存する画像がありません";
+        return Error::of(ErrorKind::NothingToSave);
     const int width = surface.width(), height = surface.height();
     const std::uint64_t stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
     const std::uint64_t imageSize = stride * std::uint64_t(height);
     // The file's size field is 32 bits wide.
-    if (imageSize > 0xFFFFFFFFull - kHeadersSize) return "BMP ファイルにするには大きすぎます";
+    if (imageSize > 0xFFFFFFFFull - kHeadersSize) return tooLarge(width, height);
     const int chunkRows =
         static_cast<int>(std::clamp<std::uint64_t>(kChunkBytes / stride, 1, height));
     auto buffer = PageBuffer::tryCreate(stride * static_cast<std::uint64_t>(chunkRows));
-    if (!buffer) return "メモリが足りません";
+    if (!buffer) return Error::of(ErrorKind::OutOfMemory);
     // Padding bytes stay zero: rows only ever overwrite their pixel bytes.
     std::memset(buffer->data(), 0, buffer->size());
 
     AtomicFile file(path);
-    if (auto error = file.open()) return error;
-    const auto head = headers(width, height, static_cast<std::uint32_t>(imageSize));
-    if (auto error = file.write(head.data(), head.size())) return error;
+    if (auto opened = file.open(); !opened) return opened;
+    const auto head = headers(width, height, static_cast<std::uint32_t>(imageSize), metadata);
+    if (auto written = file.write(head.data(), head.size()); !written) return written;
     for (int first = 0; first < height; first += chunkRows) {
         const int rows = std::min(chunkRows, height - first);
         for (int r = 0; r < rows; ++r)
             packRow(surface.row(height - 1 - (first + r)), buffer->data() + stride * r, width);
-        if (auto error = file.write(buffer->data(), stride * std::uint64_t(rows))) return error;
+        if (auto written = file.write(buffer->data(), stride * std::uint64_t(rows)); !written)
+            return written;
     }
     return file.commit();
 }
@@ -88,17 +111,17 @@ public:
     BmpRowWriter(const std::string& path, int width, int height)
         : m_file(path), m_width(width), m_height(height), m_stride(strideOf(width)) {}
 
-    std::optional<std::string> open() {
-        if (auto error = m_file.open()) return error;
+    Result<void> open(const PictureMetadata* metadata) {
+        if (auto opened = m_file.open(); !opened) return opened;
         const auto head =
-            headers(m_width, m_height, static_cast<std::uint32_t>(m_stride * m_height));
+            headers(m_width, m_height, static_cast<std::uint32_t>(m_stride * m_height), metadata);
         return m_file.write(head.data(), head.size());
     }
     bool topDownOnly() const override { return false; }
 
-    std::optional<std::string> write(int y0, int y1, const Pixel* rows,
-                                     std::size_t stride) override {
-        if (y0 < 0 || y1 > m_height || y0 >= y1) return "BMP の行の範囲が不正です";
+    Result<void> write(int y0, int y1, const Pixel* rows, std::size_t stride) override {
+        if (y0 < 0 || y1 > m_height || y0 >= y1)
+            return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
         const int count = y1 - y0;
         // Padding bytes stay zero: rows only ever overwrite their pixel bytes.
         m_buffer.resize(static_cast<std::size_t>(m_stride * count));
@@ -112,7 +135,7 @@ public:
         }
         return m_file.writeAt(offset, m_buffer.data(), m_buffer.size());
     }
-    std::optional<std::string> commit() override { return m_file.commit(); }
+    Result<void> commit() override { return m_file.commit(); }
 
 private:
     AtomicFile m_file;
@@ -124,21 +147,23 @@ private:
 
 }  // namespace
 
-std::optional<std::string> saveBmp(const PixelSurface& surface, const std::string& path) {
+Result<void> saveBmp(const PixelSurface& surface, const std::string& path,
+                     const PictureMetadata* metadata) {
     try {
-        return writeBmp(surface, path);
+        return writeBmp(surface, path, metadata);
     } catch (const std::exception&) {
-        return "メモリが足りません";
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 
-Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height) {
-    if (width <= 0 || height <= 0) return Opened<RowWriter>::failure("保存する画像がありません");
+Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height,
+                                   const PictureMetadata* metadata) {
+    if (width <= 0 || height <= 0) return Error::of(ErrorKind::NothingToSave);
     if (strideOf(width) * std::uint64_t(height) > 0xFFFFFFFFull - kHeadersSize)
-        return Opened<RowWriter>::failure("BMP ファイルにするには大きすぎます");
+        return tooLarge(width, height);
     auto writer = std::make_unique<BmpRowWriter>(path, width, height);
-    if (auto error = writer->open()) return Opened<RowWriter>::failure(*error);
-    return Opened<RowWriter>::success(std::move(writer));
+    if (auto opened = writer->open(metadata); !opened) return opened.error();
+    return std::unique_ptr<RowWriter>(std::move(writer));
 }
 
 }  // namespace rimvista::files

@@ -13,6 +13,7 @@
 #include <new>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "imageio/MemoryLimit.h"
 
@@ -38,18 +39,10 @@ std::optional<std::uint64_t> memAvailable() {
     return std::nullopt;
 }
 
-std::string sizeText(int width, int height) {
-    return std::to_string(width) + " × " + std::to_string(height);
-}
-
-std::uint64_t megabytes(std::uint64_t bytes) {
-    return (bytes + (std::uint64_t{1} << 20) - 1) >> 20;
-}
-
 }  // namespace
 
-std::string errorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
+std::int64_t megabytesOf(std::uint64_t bytes) {
+    return static_cast<std::int64_t>((bytes >> 20) + ((bytes & ((1u << 20) - 1)) != 0));
 }
 
 std::uint64_t availableMemory() {
@@ -71,38 +64,35 @@ void setAvailableMemoryForTests(std::optional<std::uint64_t> bytes) {
     g_availableForTests.store(bytes ? std::max<std::uint64_t>(*bytes, 1) : 0);
 }
 
-std::optional<std::string> checkPictureSize(int width, int height, std::uint64_t alsoNeeded) {
+Result<void> checkPictureSize(int width, int height, std::uint64_t alsoNeeded) {
     if (width <= 0 || height <= 0)
-        return "画像の大きさが不正です (" + sizeText(width, height) + ")";
+        return Error::of(ErrorKind::InvalidPictureSize).with(width, height);
     // A picture larger than the memory left would only be paged to death or killed while being
     // filled, so it is refused before any pixel is touched. Physical memory is not the measure:
     // what other programs hold is not ours to take.
     const std::uint64_t bytes = std::uint64_t(width) * std::uint64_t(height) * 4;
     const std::uint64_t available = availableMemory();
     if (bytes > available || alsoNeeded > available - bytes)
-        return "メモリが足りません (" + sizeText(width, height) + " の画像に " +
-               std::to_string(megabytes(bytes + alsoNeeded)) + " MB 必要、空きは " +
-               std::to_string(megabytes(available)) + " MB)";
-    return std::nullopt;
+        return Error::of(ErrorKind::PictureBeyondMemory)
+            .with(width, height, megabytesOf(bytes + alsoNeeded), megabytesOf(available));
+    return {};
 }
 
-std::optional<std::string> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
-                                                 std::uint64_t pixelsPerByte) {
+Result<void> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
+                                   std::uint64_t pixelsPerByte) {
     if (width <= 0 || height <= 0)
-        return "画像の大きさが不正です (" + sizeText(width, height) + ")";
+        return Error::of(ErrorKind::InvalidPictureSize).with(width, height);
     const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
-    if (fileSize >= pixels / pixelsPerByte) return std::nullopt;
-    return "ファイルが小さすぎます (" + std::to_string(fileSize) + " バイトに " +
-           sizeText(width, height) + " の画像は入りません)";
+    if (fileSize >= pixels / pixelsPerByte) return {};
+    return Error::of(ErrorKind::FileTooSmallForPicture)
+        .with(static_cast<std::int64_t>(fileSize), width, height);
 }
 
-LoadResult allocatePicture(int width, int height, std::uint64_t alsoNeeded) {
-    if (auto refused = checkPictureSize(width, height, alsoNeeded))
-        return LoadResult::failure(*refused);
+Result<PixelSurface> allocatePicture(int width, int height, std::uint64_t alsoNeeded) {
+    if (auto fits = checkPictureSize(width, height, alsoNeeded); !fits) return fits.error();
     auto surface = PixelSurface::tryCreate(width, height);
-    if (!surface)
-        return LoadResult::failure("メモリが足りません (" + sizeText(width, height) + ")");
-    return LoadResult::success(std::move(*surface));
+    if (!surface) return Error::of(ErrorKind::OutOfMemory);
+    return std::move(*surface);
 }
 
 void clearReserved(PixelSurface& surface) {
@@ -177,32 +167,37 @@ InputFile::~InputFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-std::optional<std::string> InputFile::open(const std::string& path) {
+Result<void> InputFile::open(const std::string& path) {
     // Non-blocking so that a dropped pipe or device is refused below instead of hanging here.
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (m_fd < 0) return "ファイルを開けません: " + errorText(errno);
+    if (m_fd < 0) return Error::of(ErrorKind::CannotOpen, errno);
     struct stat info {};
-    if (::fstat(m_fd, &info) != 0) return "ファイルを開けません: " + errorText(errno);
-    if (!S_ISREG(info.st_mode)) return "ファイルを開けません: 通常のファイルではありません";
+    if (::fstat(m_fd, &info) != 0) return Error::of(ErrorKind::CannotOpen, errno);
+    if (!S_ISREG(info.st_mode)) return Error::of(ErrorKind::NotRegularFile);
     m_size = static_cast<std::uint64_t>(info.st_size);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> InputFile::readAt(std::uint64_t offset, void* buffer,
-                                             std::size_t size) const {
+Result<void> InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t size) const {
     auto* p = static_cast<char*>(buffer);
     while (size > 0) {
         const ssize_t n = ::pread(m_fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR) continue;
-            return "ファイルを読み込めません: " + errorText(errno);
+            return Error::of(ErrorKind::CannotRead, errno);
         }
-        if (n == 0) return "ファイルを読み込めません: ファイルが途中で切れています";
+        if (n == 0) return Error::of(ErrorKind::FileCutShort);
         p += n;
         size -= static_cast<std::size_t>(n);
         offset += static_cast<std::uint64_t>(n);
     }
-    return std::nullopt;
+    return {};
+}
+
+Result<std::size_t> InputFile::readHead(void* buffer, std::size_t size) const {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(m_size, size));
+    if (auto read = readAt(0, buffer, n); !read) return read.error();
+    return n;
 }
 
 }  // namespace rimvista::files

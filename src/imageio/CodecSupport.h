@@ -10,11 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "imageio/PictureReader.h"
+#include "core/Error.h"
+#include "core/PixelSurface.h"
 
 namespace rimvista::files {
-
-std::string errorText(int error);
 
 // Memory this process can still take without pushing the system into swapping or the
 // out-of-memory killer: the kernel's MemAvailable (the free physical memory where that cannot
@@ -24,20 +23,23 @@ std::uint64_t availableMemory();
 // Lets a test pretend the machine has only `bytes` available; nullopt gives the real figure back.
 void setAvailableMemoryForTests(std::optional<std::uint64_t> bytes);
 
-// nullopt when a width x height picture may be allocated, otherwise why not: a size that is
+// Success when a width x height picture may be allocated, otherwise why not: a size that is
 // not positive, or the picture and alsoNeeded bytes beside it more than the available memory.
-std::optional<std::string> checkPictureSize(int width, int height, std::uint64_t alsoNeeded = 0);
+Result<void> checkPictureSize(int width, int height, std::uint64_t alsoNeeded = 0);
 
-// nullopt when a file of fileSize bytes can hold a width x height picture of a format that packs
-// at most pixelsPerByte pixels into one byte, otherwise the reason. Asked before anything is
+// Success when a file of fileSize bytes can hold a width x height picture of a format that packs
+// at most pixelsPerByte pixels into one byte, otherwise the error. Asked before anything is
 // allocated for the picture, so a small file claiming a huge size costs nothing.
-std::optional<std::string> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
-                                                 std::uint64_t pixelsPerByte);
+Result<void> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize,
+                                   std::uint64_t pixelsPerByte);
 
-// A picture of width x height, pixels uninitialised, or the reason it cannot be had: a size
-// that is not positive, more than the available memory (with alsoNeeded bytes beside it), or
-// an allocation that failed.
-LoadResult allocatePicture(int width, int height, std::uint64_t alsoNeeded = 0);
+// Megabytes, rounded up, as the memory errors name them.
+std::int64_t megabytesOf(std::uint64_t bytes);
+
+// A picture of width x height, pixels uninitialised, or why it cannot be had: a size that is
+// not positive, more than the available memory (with alsoNeeded bytes beside it), or an
+// allocation that failed.
+Result<PixelSurface> allocatePicture(int width, int height, std::uint64_t alsoNeeded = 0);
 
 // Sets the reserved byte of every pixel to 0.
 void clearReserved(PixelSurface& surface);
@@ -84,10 +86,12 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    std::optional<std::string> open(const std::string& path);
+    Result<void> open(const std::string& path);
     std::uint64_t size() const { return m_size; }
-    // Reads exactly size bytes at offset; a short file or a read error gives the reason.
-    std::optional<std::string> readAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+    // Reads exactly size bytes at offset; a short file or a read error gives the error.
+    Result<void> readAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+    // Up to size bytes from the start (fewer when the file is shorter): enough to tell a format.
+    Result<std::size_t> readHead(void* buffer, std::size_t size) const;
 
 private:
     int m_fd = -1;

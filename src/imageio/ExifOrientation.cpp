@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imageio/JpegSegments.h"
+
 namespace rimvista::files {
 
 namespace {
@@ -58,35 +60,22 @@ int orientationInTiff(const std::uint8_t* data, std::size_t size) {
     return 1;
 }
 
-bool isStandaloneMarker(std::uint8_t marker) {
-    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
-}
-
 }  // namespace
 
+int exifOrientationInTiff(const std::uint8_t* tiff, std::size_t size) {
+    return orientationInTiff(tiff, size);
+}
+
 int exifOrientation(const std::uint8_t* jpeg, std::size_t size) {
-    if (size < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return 1;
-    std::size_t pos = 2;
-    while (pos + 4 <= size) {
-        if (jpeg[pos] != 0xFF) return 1;
-        const std::uint8_t marker = jpeg[pos + 1];
-        if (marker == 0xFF) {  // fill byte before a marker
-            ++pos;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9) return 1;  // image data starts: no Exif before it
-        if (isStandaloneMarker(marker)) {
-            pos += 2;
-            continue;
-        }
-        const std::size_t length = (std::size_t{jpeg[pos + 2]} << 8) | jpeg[pos + 3];
-        if (length < 2 || length > size - pos - 2) return 1;
-        const std::uint8_t* body = jpeg + pos + 4;
-        if (marker == 0xE1 && length >= 8 && std::memcmp(body, "Exif\0\0", 6) == 0)
-            return orientationInTiff(body + 6, length - 8);
-        pos += 2 + length;
-    }
-    return 1;
+    int orientation = 1;
+    walkJpegSegments(jpeg, size, [&](const JpegSegment& s) {
+        if (s.marker != kJpegApp1) return true;
+        const std::uint8_t* body = jpeg + s.bodyAt;
+        if (!segmentStartsWith(body, s.bodySize, "Exif\0", 6)) return true;
+        orientation = orientationInTiff(body + 6, s.bodySize - 6);
+        return false;  // only the first Exif segment counts
+    });
+    return orientation;
 }
 
 std::optional<PixelSurface> orientUpright(PixelSurface stored, int orientation) {

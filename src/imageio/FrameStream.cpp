@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "imageio/PngEncoder.h"
+#include "imageio/FormatEntries.h"
 
 namespace rimvista::files {
 
@@ -43,7 +43,7 @@ public:
             lock, [&] { return m_cancelled || i - m_consumed < static_cast<int>(m_slots.size()); });
         return !m_cancelled;
     }
-    void produced(std::optional<std::string> error) {
+    void produced(std::optional<Error> error) {
         std::lock_guard lock(m_mutex);
         if (error)
             m_error = std::move(error);
@@ -52,7 +52,7 @@ public:
         m_changed.notify_all();
     }
     // Consumer: waits for block i; the producer's error when it stopped before it.
-    std::optional<std::string> awaitFilled(int i) {
+    std::optional<Error> awaitFilled(int i) {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_error || m_produced > i; });
         return m_produced > i ? std::nullopt : m_error;
@@ -74,23 +74,24 @@ private:
     std::condition_variable m_changed;
     int m_produced = 0, m_consumed = 0;
     bool m_cancelled = false;
-    std::optional<std::string> m_error;
+    std::optional<Error> m_error;
 };
 
-StreamOutcome failed(std::string why, bool writing = false) {
+StreamOutcome failed(Error why, bool writing = false) {
     return {StreamOutcome::Status::Failed, std::move(why), writing};
 }
 
 Opened<RowWriter> openWriter(const std::string& out, int width, int height,
                              const StreamOptions& options) {
-    if (options.format == StreamFormat::Bmp) return openBmpRowWriter(out, width, height);
-    if (options.format == StreamFormat::Png) {
-        static const PictureMetadata none;
-        return openPngRowWriter(out, width, height, options.grey, options.alpha,
-                                options.metadata ? *options.metadata : none);
-    }
-    return openJpegRowWriter(out, width, height, options.quality, options.sampling,
-                             options.metadata);
+    const PictureFormat& format = pictureFormat(options.format);
+    if (!format.streamsOut()) return Error::of(ErrorKind::NotStreamable);
+    return format.openRowWriter(out, width, height, options.encoding);
+}
+
+// The error of an operation, or nothing when it succeeded.
+std::optional<Error> failure(const Result<void>& result) {
+    if (result) return std::nullopt;
+    return result.error();
 }
 
 StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& painter,
@@ -98,23 +99,23 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
     const auto stride = static_cast<std::size_t>(reader.width());
     BlockRing ring(ringBlocks, stride * static_cast<std::size_t>(plan.rows));
     // Neither end may throw past here: the other thread would be left waiting.
-    const auto produce = [&](int i) -> std::optional<std::string> {
+    const auto produce = [&](int i) -> std::optional<Error> {
         try {
             const auto [y0, y1] = plan.block(i);
             Pixel* rows = ring.slot(i);
-            auto error = reader.read(y0, y1, rows, stride);
-            if (!error) painter.paintRows(y0, y1, rows, stride);
-            return error;
+            auto read = reader.read(y0, y1, rows, stride);
+            if (read) painter.paintRows(y0, y1, rows, stride);
+            return failure(read);
         } catch (const std::exception&) {
-            return "メモリが足りません";
+            return Error::of(ErrorKind::OutOfMemory);
         }
     };
-    const auto consume = [&](int i) -> std::optional<std::string> {
+    const auto consume = [&](int i) -> std::optional<Error> {
         try {
             const auto [y0, y1] = plan.block(i);
-            return writer.write(y0, y1, ring.slot(i), stride);
+            return failure(writer.write(y0, y1, ring.slot(i), stride));
         } catch (const std::exception&) {
-            return "メモリが足りません";
+            return Error::of(ErrorKind::OutOfMemory);
         }
     };
 
@@ -134,11 +135,11 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
             if (auto error = produce(i)) return failed(*error);
             if (auto error = consume(i)) return failed(*error, true);
         }
-        if (auto error = writer.commit()) return failed(*error, true);
+        if (auto error = failure(writer.commit())) return failed(*error, true);
         return {StreamOutcome::Status::Written, {}};
     }
 
-    std::optional<std::string> error;
+    std::optional<Error> error;
     bool writing = false;
     for (int i = 0; i < plan.count() && !error; ++i) {
         error = ring.awaitFilled(i);
@@ -147,7 +148,7 @@ StreamOutcome run(RowReader& reader, RowWriter& writer, const RowBandPainter& pa
     }
     ring.cancel();
     producer.join();
-    if (!error) writing = (error = writer.commit()).has_value();
+    if (!error) writing = (error = failure(writer.commit())).has_value();
     if (error) return failed(*error, writing);
     return {StreamOutcome::Status::Written, {}};
 }
@@ -163,16 +164,16 @@ int streamBlockRows(int width, const StreamOptions& options) {
 std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
     const std::size_t block =
         std::size_t(std::max(width, 1)) * 4 * std::size_t(streamBlockRows(width, options));
-    // Each codec holds a few rows of its own plus its file buffer; BMP writers a packed block.
-    // The segments a JPEG carries are held once more as the encoder's output.
+    // Each codec holds a few rows of its own plus its file buffer (PNG's writer, the blocks its
+    // deflate has in work on every core); the output's segments are held once more as the
+    // encoder's output. The input is taken to cost what reading the output's format would.
+    const PictureFormat& format = pictureFormat(options.format);
+    const PictureMetadata* metadata = metadataOf(options.encoding);
     const std::size_t codecs =
-        std::size_t(std::max(width, 1)) * 4 * 64 + (std::size_t{1} << 20) +
-        (options.metadata ? options.metadata->icc.size() + options.metadata->exif.size() +
-                                options.metadata->xmp.size()
-                          : 0);
-    const std::size_t deflate =
-        options.format == StreamFormat::Png ? PngEncoder::memoryNeed(width) : 0;
-    return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs + deflate;
+        (format.rowReadCost ? format.rowReadCost(width) : 0) +
+        (format.rowWriteCost ? format.rowWriteCost(width) : 0) +
+        (metadata ? metadata->icc.size() + metadata->exif.size() + metadata->xmp.size() : 0);
+    return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
 }
 
 StreamOutcome streamFramePicture(RowReader& reader, const std::string& out,
@@ -180,13 +181,13 @@ StreamOutcome streamFramePicture(RowReader& reader, const std::string& out,
                                  const StreamOptions& options) {
     try {
         Opened<RowWriter> writer = openWriter(out, reader.width(), reader.height(), options);
-        if (!writer.ok()) return failed(writer.error);
+        if (!writer) return failed(writer.error());
         const RowBandPainter painter(reader.width(), reader.height(), frames);
         const BlockPlan plan{reader.height(), streamBlockRows(reader.width(), options),
-                             reader.topDownOnly() || writer.stream->topDownOnly()};
-        return run(reader, *writer.stream, painter, plan, std::max(options.ringBlocks, 1));
+                             reader.topDownOnly() || (*writer)->topDownOnly()};
+        return run(reader, **writer, painter, plan, std::max(options.ringBlocks, 1));
     } catch (const std::bad_alloc&) {
-        return failed("メモリが足りません");
+        return failed(Error::of(ErrorKind::OutOfMemory));
     }
 }
 
@@ -195,13 +196,14 @@ StreamOutcome streamFramePicture(const std::string& in, const std::string& out,
                                  const StreamOptions& options) {
     try {
         Opened<RowReader> reader = openRowReader(in);
-        if (!reader.ok())
-            return {reader.cannotStream ? StreamOutcome::Status::CannotStream
-                                        : StreamOutcome::Status::Failed,
-                    reader.error};
-        return streamFramePicture(*reader.stream, out, frames, options);
+        if (!reader)
+            return {reader.error().kind == ErrorKind::NotStreamable
+                        ? StreamOutcome::Status::CannotStream
+                        : StreamOutcome::Status::Failed,
+                    reader.error()};
+        return streamFramePicture(**reader, out, frames, options);
     } catch (const std::bad_alloc&) {
-        return failed("メモリが足りません");
+        return failed(Error::of(ErrorKind::OutOfMemory));
     }
 }
 

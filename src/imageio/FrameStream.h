@@ -9,22 +9,16 @@
 #include <vector>
 
 #include "core/RowBandPainter.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/RowStream.h"
 
 namespace rimvista::files {
 
-enum class StreamFormat { Bmp, Jpeg, Png };
-
 struct StreamOptions {
-    StreamFormat format = StreamFormat::Jpeg;
-    int quality = 100;  // JPEG only, clamped to 1..100
-    // JPEG only: the chroma sampling, and the segments to write (as saveJpegWith does); without
-    // metadata the file is the one saveJpeg writes.
-    ChromaSampling sampling = ChromaSampling::S444;
-    // PNG: the metadata too, and the colour type; with alpha it is taken from the rows'
-    // reserved bytes, where the PNG row reader leaves it.
-    const PictureMetadata* metadata = nullptr;
-    bool grey = false, alpha = false;
+    FormatId format = FormatId::Jpeg;  // one that streams out
+    // As the whole-picture writer takes it: without extras the file is the one the window
+    // writes; with them, the metadata goes along as the format carries it.
+    Encoding encoding;
     int blockRows = 0;   // 0: about kBlockBytes of pixels per block
     int ringBlocks = 4;  // blocks between the two threads
 
@@ -34,7 +28,7 @@ struct StreamOptions {
 struct StreamOutcome {
     enum class Status { Written, CannotStream, Failed };
     Status status = Status::Failed;
-    std::string error;  // why it cannot stream or failed; empty when written
+    Error error;  // why it cannot stream (NotStreamable) or failed; unset when written
     // Failed while writing rows into the output or completing it; a file that cannot be created
     // at all (no room for a temporary file, a size the format cannot hold) does not count.
     bool writing = false;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "imageio/ExifOrientation.h"
+#include "imageio/JpegSegments.h"
 
 namespace rimvista::files {
 
@@ -38,10 +39,6 @@ int be16(const std::uint8_t* p) {
 
 bool startsWith(const std::uint8_t* body, std::size_t length, const char* id, std::size_t idSize) {
     return length >= idSize && std::memcmp(body, id, idSize) == 0;
-}
-
-bool isStartOfFrame(int marker) {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
 std::optional<ChromaSampling> samplingOf(const std::uint8_t* body, std::size_t length) {
@@ -105,62 +102,56 @@ int estimateQuality(const std::uint16_t* luminance, const std::uint16_t* chromin
     return best;
 }
 
+namespace {
+
+void readSegment(const std::uint8_t* body, std::size_t n, std::uint8_t marker, JpegFacts& facts,
+                 Tables& tables, std::map<int, std::vector<std::uint8_t>>& iccChunks) {
+    if (marker == 0xE0 && startsWith(body, n, "JFIF", 5) && n >= 12) {
+        const int unit = body[7];
+        const int x = be16(body + 8), y = be16(body + 10);
+        // 1:1 without a unit is what encoders write when they know nothing.
+        if (x > 0 && y > 0 && unit <= 2 && !(unit == 0 && x == y)) {
+            facts.metadata.density = Density{unit == 1   ? Density::Unit::PerInch
+                                             : unit == 2 ? Density::Unit::PerCentimetre
+                                                         : Density::Unit::AspectOnly,
+                                             double(x), double(y)};
+        }
+    } else if (marker == kJpegApp1 && startsWith(body, n, kExifId, 6) &&
+               facts.metadata.exif.empty()) {
+        facts.metadata.exif.assign(body + 6, body + n);
+    } else if (marker == kJpegApp1 && startsWith(body, n, kXmpId, sizeof kXmpId) &&
+               facts.metadata.xmp.empty()) {
+        facts.metadata.xmp.assign(reinterpret_cast<const char*>(body) + sizeof kXmpId,
+                                  n - sizeof kXmpId);
+    } else if (marker == kJpegApp2 && startsWith(body, n, kIccId, sizeof kIccId) &&
+               n > sizeof kIccId + 2) {
+        const int sequence = body[sizeof kIccId];
+        iccChunks[sequence].assign(body + sizeof kIccId + 2, body + n);
+    } else if (marker == kJpegComment) {
+        facts.metadata.comments.emplace_back(reinterpret_cast<const char*>(body), n);
+    } else if (marker == 0xDB) {
+        readTables(body, n, tables);
+    } else if (marker == kJpegApp14 && startsWith(body, n, "Adobe", 5) && n >= 12) {
+        facts.adobeTransform = body[11];
+    } else if (isStartOfFrame(marker)) {
+        facts.sampling = samplingOf(body, n);
+    }
+}
+
+}  // namespace
+
 JpegFacts readJpegFacts(const std::uint8_t* data, std::size_t size) {
     JpegFacts facts;
-    facts.orientation = exifOrientation(data, size);
-    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) return facts;
     Tables tables;
     std::map<int, std::vector<std::uint8_t>> iccChunks;
-    std::size_t pos = 2;
-    while (pos + 4 <= size) {
-        if (data[pos] != 0xFF) break;
-        const int marker = data[pos + 1];
-        if (marker == 0xFF) {
-            ++pos;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9) {
-            facts.complete = true;
-            break;
-        }
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-            pos += 2;
-            continue;
-        }
-        const std::size_t length = static_cast<std::size_t>(be16(data + pos + 2));
-        if (length < 2 || length > size - pos - 2) break;
-        const std::uint8_t* body = data + pos + 4;
-        const std::size_t n = length - 2;
-        if (marker == 0xE0 && startsWith(body, n, "JFIF", 5) && n >= 12) {
-            const int unit = body[7];
-            const int x = be16(body + 8), y = be16(body + 10);
-            // 1:1 without a unit is what encoders write when they know nothing.
-            if (x > 0 && y > 0 && unit <= 2 && !(unit == 0 && x == y)) {
-                facts.metadata.density = Density{unit == 1   ? Density::Unit::PerInch
-                                                 : unit == 2 ? Density::Unit::PerCentimetre
-                                                             : Density::Unit::AspectOnly,
-                                                 double(x), double(y)};
-            }
-        } else if (marker == 0xE1 && startsWith(body, n, kExifId, 6) &&
-                   facts.metadata.exif.empty()) {
-            facts.metadata.exif.assign(body + 6, body + n);
-        } else if (marker == 0xE1 && startsWith(body, n, kXmpId, sizeof kXmpId) &&
-                   facts.metadata.xmp.empty()) {
-            facts.metadata.xmp.assign(reinterpret_cast<const char*>(body) + sizeof kXmpId,
-                                      n - sizeof kXmpId);
-        } else if (marker == 0xE2 && startsWith(body, n, kIccId, sizeof kIccId) &&
-                   n > sizeof kIccId + 2) {
-            const int sequence = body[sizeof kIccId];
-            iccChunks[sequence].assign(body + sizeof kIccId + 2, body + n);
-        } else if (marker == 0xFE) {
-            facts.metadata.comments.emplace_back(reinterpret_cast<const char*>(body), n);
-        } else if (marker == 0xDB) {
-            readTables(body, n, tables);
-        } else if (isStartOfFrame(marker)) {
-            facts.sampling = samplingOf(body, n);
-        }
-        pos += 2 + length;
-    }
+    const JpegWalkEnd end = walkJpegSegments(data, size, [&](const JpegSegment& s) {
+        if (s.marker == kJpegStartOfScan) return true;
+        readSegment(data + s.bodyAt, s.bodySize, s.marker, facts, tables, iccChunks);
+        return true;
+    });
+    facts.complete = end == JpegWalkEnd::Scan || end == JpegWalkEnd::EndOfImage;
+    facts.orientation =
+        exifOrientationInTiff(facts.metadata.exif.data(), facts.metadata.exif.size());
     for (const auto& [sequence, chunk] : iccChunks)
         facts.metadata.icc.insert(facts.metadata.icc.end(), chunk.begin(), chunk.end());
     if (auto lum = tables.byId.find(0); lum != tables.byId.end()) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/PixelSurface.h"
 #include "imageio/PictureMetadata.h"
 
@@ -21,7 +22,8 @@ struct JpegFacts {
     int orientation = 1;         // Exif orientation, 1..8
     std::optional<int> quality;  // estimated from the quantisation tables
     std::optional<ChromaSampling> sampling;
-    bool complete = false;  // the segments were read up to the picture data
+    std::optional<int> adobeTransform;  // an Adobe segment's colour transform (0, 1 or 2)
+    bool complete = false;              // the segments were read up to the picture data
 };
 
 // Reads the segments before the first scan. Damaged or missing segments leave their fields
@@ -33,10 +35,9 @@ JpegFacts readJpegFacts(const std::uint8_t* data, std::size_t size);
 int estimateQuality(const std::uint16_t* luminance, const std::uint16_t* chrominance);
 
 // Encodes the picture and writes it to path (through AtomicFile) with the metadata as its
-// own segments. nullopt on success, otherwise a short Japanese reason as the other writers.
-std::optional<std::string> saveJpegWith(const PixelSurface& surface, const std::string& path,
-                                        int quality, ChromaSampling sampling,
-                                        const PictureMetadata& metadata);
+// own segments.
+Result<void> saveJpegWith(const PixelSurface& surface, const std::string& path, int quality,
+                          ChromaSampling sampling, const PictureMetadata& metadata);
 
 // The segments saveJpegWith puts right after the start of the file, in their file form
 // (marker, length, body): a JFIF segment with the density, then Exif, XMP, profile, comments.

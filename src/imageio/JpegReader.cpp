@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "imageio/ExifOrientation.h"
+#include "imageio/FormatRegistry.h"
+#include "imageio/JpegSegments.h"
 #include "imageio/TurboHandle.h"
 
 namespace rimvista::files {
@@ -40,51 +42,91 @@ bool readHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_
 // A cut-off or corrupt file is a failure, not a picture with a grey or garbled lower part.
 // The first pass stops at the first warning, so a small damaged file that claims a huge size
 // never gets its whole picture filled; only a harmless warning earns a second, tolerant pass.
-bool decodeInto(tjhandle handle, const std::uint8_t* data, std::size_t size, PixelSurface& out) {
+bool decodeInto(tjhandle handle, const std::uint8_t* data, std::size_t size, PixelSurface& out,
+                int pixelFormat) {
     const auto decode = [&](int flags) {
         return tjDecompress2(handle, data, static_cast<unsigned long>(size), out.bits(),
                              out.width(), static_cast<int>(out.bytesPerLine()), out.height(),
-                             TJPF_BGRX, flags | TJFLAG_LIMITSCANS);
+                             pixelFormat, flags | TJFLAG_LIMITSCANS);
     };
     if (decode(TJFLAG_STOPONWARNING) == 0) return true;
     if (!harmlessWarning(handle)) return false;
     return decode(0) == 0 || harmlessWarning(handle);
 }
 
-LoadResult damaged(Decompressor& decompressor) {
+Error damaged(Decompressor& decompressor, const std::uint8_t* data, std::size_t size) {
     const std::string reason = tjGetErrorStr2(decompressor.get());
     decompressor.release();
-    return LoadResult::failure("JPEG ファイルが壊れています: " + reason);
+    if (jpegCutShort(data, size)) return Error::of(ErrorKind::FileCutShort);
+    return Error::of(ErrorKind::DamagedData).naming({formatName(FormatId::Jpeg)}).saying(reason);
+}
+
+// CMYK as common viewers show it: each colour is its ink's complement darkened by black. Files
+// written with an Adobe segment store every ink inverted (0 is full ink), the others plainly.
+void cmykToBgr(PixelSurface& picture, bool adobeInverted) {
+    for (int y = 0; y < picture.height(); ++y) {
+        Pixel* p = picture.row(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            int c = p[x].blue, m = p[x].green, ye = p[x].red, k = p[x].reserved;
+            if (!adobeInverted) c = 255 - c, m = 255 - m, ye = 255 - ye, k = 255 - k;
+            p[x] = Pixel{std::uint8_t(ye * k / 255), std::uint8_t(m * k / 255),
+                         std::uint8_t(c * k / 255), 0};
+        }
+    }
+}
+
+bool hasAdobeSegment(const std::uint8_t* data, std::size_t size) {
+    bool adobe = false;
+    walkJpegSegments(data, size, [&](const JpegSegment& s) {
+        adobe = adobe || (s.marker == kJpegApp14 &&
+                          segmentStartsWith(data + s.bodyAt, s.bodySize, "Adobe", 5));
+        return !adobe;
+    });
+    return adobe;
 }
 
 }  // namespace
 
-std::optional<LoadResult> readJpeg(const std::uint8_t* data, std::size_t size) {
+bool jpegCutShort(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t scan = 0;
+    const JpegWalkEnd end = walkJpegSegments(data, size, [&](const JpegSegment& s) {
+        if (s.marker == kJpegStartOfScan) scan = s.bodyAt + s.bodySize;
+        return true;
+    });
+    if (end != JpegWalkEnd::Scan) return end == JpegWalkEnd::CutShort;
+    for (std::size_t i = static_cast<std::size_t>(scan); i + 1 < size; ++i)
+        if (data[i] == 0xFF && data[i + 1] == 0xD9) return false;
+    return true;
+}
+
+LoadResult readJpeg(const std::uint8_t* data, std::size_t size) {
     Decompressor& decompressor = Decompressor::forThisThread();
     if (!decompressor.get())
-        return LoadResult::failure("JPEG を読み込めません: デコーダーを作れません");
+        return Error::of(ErrorKind::DecoderUnavailable).naming({formatName(FormatId::Jpeg)});
     int width = 0, height = 0, colorspace = 0;
     if (!readHeader(decompressor, data, size, width, height, colorspace))
-        return damaged(decompressor);
-    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK) return std::nullopt;
-    if (auto refused = checkFileHoldsPicture(width, height, size, kMostPixelsPerByte))
-        return LoadResult::failure(*refused);
+        return damaged(decompressor, data, size);
+    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+    if (auto fits = checkFileHoldsPicture(width, height, size, kMostPixelsPerByte); !fits)
+        return fits.error();
     const int orientation = exifOrientation(data, size);
     const std::uint64_t turnedCopy =
         orientation >= 5 ? std::uint64_t(width) * std::uint64_t(height) * 4 : 0;
     LoadResult result = allocatePicture(width, height, turnedCopy);
-    if (!result.ok()) return result;
+    if (!result) return result;
     bool decoded = false;
     {
-        BackgroundPrefault prefault(result.picture, BackgroundPrefault::Order::TopDown);
-        decoded = decodeInto(decompressor.get(), data, size, result.picture);
+        BackgroundPrefault prefault(*result, BackgroundPrefault::Order::TopDown);
+        decoded = decodeInto(decompressor.get(), data, size, *result, cmyk ? TJPF_CMYK : TJPF_BGRX);
     }
-    if (!decoded) return damaged(decompressor);
-    // The decoder writes 0xFF into the fourth byte; loaded pictures carry 0 there.
-    clearReserved(result.picture);
-    auto upright = orientUpright(std::move(result.picture), orientation);
-    if (!upright) return LoadResult::failure("メモリが足りません (画像の回転)");
-    return LoadResult::success(std::move(*upright));
+    if (!decoded) return damaged(decompressor, data, size);
+    if (cmyk)
+        cmykToBgr(*result, hasAdobeSegment(data, size));
+    else
+        clearReserved(*result);  // the decoder writes 0xFF there; loaded pictures carry 0
+    auto upright = orientUpright(std::move(*result), orientation);
+    if (!upright) return Error::of(ErrorKind::OutOfMemory);
+    return std::move(*upright);
 }
 
 }  // namespace rimvista::files

@@ -2,6 +2,8 @@
 #include <vector>
 
 #include "imageio/ExifOrientation.h"
+#include "imageio/FormatRegistry.h"
+#include "imageio/JpegSegments.h"
 #include "imageio/JpegStream.h"
 #include "imageio/RowStream.h"
 
@@ -17,7 +19,8 @@ struct FileSource {
     InputFile* file = nullptr;
     std::uint64_t offset = 0;
     std::vector<JOCTET> buffer = std::vector<JOCTET>(kReadChunk);
-    std::string readError;
+    Result<void> readStatus;
+    bool endReached = false;
 
     static FileSource& of(j_decompress_ptr cinfo) {
         return *reinterpret_cast<FileSource*>(cinfo->src);
@@ -31,15 +34,14 @@ struct FileSource {
         if (n == 0) {
             // A cut-off file: the library then warns, which counts as a failure.
             static const JOCTET eoi[2] = {0xFF, JPEG_EOI};
+            self.endReached = true;
             WARNMS(cinfo, JWRN_JPEG_EOF);
             self.manager.next_input_byte = eoi;
             self.manager.bytes_in_buffer = 2;
             return TRUE;
         }
-        if (auto error = self.file->readAt(self.offset, self.buffer.data(), n)) {
-            self.readError = *error;
-            ERREXIT(cinfo, JERR_FILE_READ);
-        }
+        self.readStatus = self.file->readAt(self.offset, self.buffer.data(), n);
+        if (!self.readStatus) ERREXIT(cinfo, JERR_FILE_READ);
         self.offset += n;
         self.manager.next_input_byte = self.buffer.data();
         self.manager.bytes_in_buffer = n;
@@ -58,16 +60,14 @@ struct FileSource {
     }
 };
 
-// The saved Exif segments as a file of their own, for the orientation parser.
+// The orientation in the first saved Exif segment; 1 without one.
 int orientationOf(j_decompress_ptr cinfo) {
-    std::vector<std::uint8_t> bytes{0xFF, 0xD8};
     for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
-        const std::size_t length = m->data_length + 2;
-        bytes.insert(bytes.end(), {0xFF, m->marker, static_cast<std::uint8_t>(length >> 8),
-                                   static_cast<std::uint8_t>(length)});
-        bytes.insert(bytes.end(), m->data, m->data + m->data_length);
+        if (m->marker != kJpegApp1 || !segmentStartsWith(m->data, m->data_length, "Exif\0", 6))
+            continue;
+        return exifOrientationInTiff(m->data + 6, m->data_length - 6);
     }
-    return exifOrientation(bytes.data(), bytes.size());
+    return 1;
 }
 
 class JpegRowReader : public RowReader {
@@ -85,21 +85,19 @@ public:
         if (m_created) jpeg_destroy_decompress(&m_cinfo);
     }
 
-    // Reads the headers and starts decoding: nullopt when the rows can come, otherwise the
-    // reason, with cannotStream set when the whole-picture path can still take the file.
-    std::optional<std::string> start(bool& cannotStream) {
+    // Reads the headers and starts decoding: success when the rows can come, NotStreamable when
+    // the whole-picture path can still take the file, otherwise the error.
+    Result<void> start() {
         if (setjmp(m_errors.jump)) return damaged();
         jpeg_create_decompress(&m_cinfo);
         m_created = true;
         m_cinfo.src = &m_source.manager;
         jpeg_save_markers(&m_cinfo, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&m_cinfo, TRUE);
-        cannotStream = true;
-        if (m_cinfo.jpeg_color_space == JCS_CMYK || m_cinfo.jpeg_color_space == JCS_YCCK)
-            return "CMYK の JPEG は行ごとに読めません";
-        if (jpeg_has_multiple_scans(&m_cinfo)) return "プログレッシブ JPEG は行ごとに読めません";
-        if (orientationOf(&m_cinfo) != 1) return "回転の指定がある JPEG は行ごとに読めません";
-        cannotStream = false;
+        // Inks need converting, progressive files their whole picture, turned ones both sides.
+        if (m_cinfo.jpeg_color_space == JCS_CMYK || m_cinfo.jpeg_color_space == JCS_YCCK ||
+            jpeg_has_multiple_scans(&m_cinfo) || orientationOf(&m_cinfo) != 1)
+            return Error::of(ErrorKind::NotStreamable);
         // The settings the whole-picture reader decodes with, so the pixels are the same.
         m_cinfo.out_color_space = JCS_EXT_BGRX;
         m_cinfo.dct_method = JDCT_ISLOW;
@@ -107,14 +105,14 @@ public:
         jpeg_start_decompress(&m_cinfo);
         m_width = static_cast<int>(m_cinfo.output_width);
         m_height = static_cast<int>(m_cinfo.output_height);
-        return std::nullopt;
+        return {};
     }
 
     bool topDownOnly() const override { return true; }
 
-    std::optional<std::string> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
+    Result<void> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
         if (y0 != static_cast<int>(m_cinfo.output_scanline) || y1 > m_height || y0 >= y1)
-            return "JPEG の行は上から順にしか読めません";
+            return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
         m_rows.resize(static_cast<std::size_t>(y1 - y0));
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_rows[r] = reinterpret_cast<JSAMPROW>(rows + r * stride);
@@ -124,13 +122,16 @@ public:
             jpeg_read_scanlines(&m_cinfo, m_rows.data() + done,
                                 static_cast<JDIMENSION>(y1 - y0 - done));
         }
-        return std::nullopt;
+        return {};
     }
 
 private:
-    std::string damaged() {
-        if (!m_source.readError.empty()) return m_source.readError;
-        return "JPEG ファイルが壊れています: " + m_errors.message;
+    Error damaged() {
+        if (!m_source.readStatus) return m_source.readStatus.error();
+        if (m_source.endReached) return Error::of(ErrorKind::FileCutShort);
+        return Error::of(ErrorKind::DamagedData)
+            .naming({formatName(FormatId::Jpeg)})
+            .saying(m_errors.message);
     }
 
     std::unique_ptr<InputFile> m_file;
@@ -145,11 +146,8 @@ private:
 
 Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file) {
     auto reader = std::make_unique<JpegRowReader>(std::move(file));
-    bool cannotStream = false;
-    if (auto error = reader->start(cannotStream))
-        return cannotStream ? Opened<RowReader>::notStreamable(*error)
-                            : Opened<RowReader>::failure(*error);
-    return Opened<RowReader>::success(std::move(reader));
+    if (auto started = reader->start(); !started) return started.error();
+    return std::unique_ptr<RowReader>(std::move(reader));
 }
 
 }  // namespace rimvista::files

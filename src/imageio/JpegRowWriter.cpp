@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "imageio/AtomicFile.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/JpegMetadata.h"
 #include "imageio/JpegStream.h"
 #include "imageio/RowStream.h"
@@ -18,7 +19,7 @@ struct FileDestination {
     jpeg_destination_mgr manager{};
     AtomicFile* file = nullptr;
     std::vector<JOCTET> buffer = std::vector<JOCTET>(kWriteChunk);
-    std::string writeError;
+    Result<void> writeStatus;
 
     static FileDestination& of(j_compress_ptr cinfo) {
         return *reinterpret_cast<FileDestination*>(cinfo->dest);
@@ -28,10 +29,8 @@ struct FileDestination {
         manager.free_in_buffer = buffer.size();
     }
     void flush(j_compress_ptr cinfo, std::size_t size) {
-        if (auto error = file->write(buffer.data(), size)) {
-            writeError = *error;
-            ERREXIT(cinfo, JERR_FILE_WRITE);
-        }
+        writeStatus = file->write(buffer.data(), size);
+        if (!writeStatus) ERREXIT(cinfo, JERR_FILE_WRITE);
         reset();
     }
     static void init(j_compress_ptr cinfo) { of(cinfo).reset(); }
@@ -80,9 +79,8 @@ public:
     // transform, standard tables scaled to quality, the luminance sampled as the chroma sampling
     // says and the chroma once per block. With metadata, the library's own JFIF segment gives way
     // to the segments saveJpegWith writes, in the same place: right after the start of the file.
-    std::optional<std::string> start(int quality, ChromaSampling sampling,
-                                     const PictureMetadata* metadata) {
-        if (auto error = m_file.open()) return error;
+    Result<void> start(int quality, ChromaSampling sampling, const PictureMetadata* metadata) {
+        if (auto opened = m_file.open(); !opened) return opened;
         if (setjmp(m_errors.jump)) return failed();
         jpeg_create_compress(&m_cinfo);
         m_created = true;
@@ -112,36 +110,38 @@ public:
             jpeg_write_marker(&m_cinfo, segments[at + 1], segments.data() + at + 4, length - 2);
             at += 2 + length;
         }
-        return std::nullopt;
+        return {};
     }
 
     bool topDownOnly() const override { return true; }
 
-    std::optional<std::string> write(int y0, int y1, const Pixel* rows,
-                                     std::size_t stride) override {
+    Result<void> write(int y0, int y1, const Pixel* rows, std::size_t stride) override {
         if (y0 != static_cast<int>(m_cinfo.next_scanline) || y1 > m_height || y0 >= y1)
-            return "JPEG の行は上から順にしか書けません";
+            return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
         m_rows.resize(static_cast<std::size_t>(y1 - y0));
         for (std::size_t r = 0; r < m_rows.size(); ++r)
             m_rows[r] = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(rows + r * stride));
         if (setjmp(m_errors.jump)) return failed();
         jpeg_write_scanlines(&m_cinfo, m_rows.data(), static_cast<JDIMENSION>(m_rows.size()));
-        return std::nullopt;
+        return {};
     }
 
-    std::optional<std::string> commit() override {
+    Result<void> commit() override {
         if (static_cast<int>(m_cinfo.next_scanline) != m_height)
-            return "JPEG で保存できません: 行が足りません";
+            return Error::of(ErrorKind::RowsMissing)
+                .with(static_cast<int>(m_cinfo.next_scanline), m_height);
         if (setjmp(m_errors.jump)) return failed();
         jpeg_finish_compress(&m_cinfo);
         return m_file.commit();
     }
 
 private:
-    std::string failed() {
+    Error failed() {
         m_file.discard();
-        if (!m_destination.writeError.empty()) return m_destination.writeError;
-        return "JPEG で保存できません: " + m_errors.message;
+        if (!m_destination.writeStatus) return m_destination.writeStatus.error();
+        return Error::of(ErrorKind::EncodeFailed)
+            .naming({formatName(FormatId::Jpeg)})
+            .saying(m_errors.message);
     }
 
     AtomicFile m_file;
@@ -162,13 +162,14 @@ Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int heig
 Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality,
                                     ChromaSampling sampling, const PictureMetadata* metadata) {
     // The format's own limit on either side.
-    if (width <= 0 || height <= 0) return Opened<RowWriter>::failure("保存する画像がありません");
+    if (width <= 0 || height <= 0) return Error::of(ErrorKind::NothingToSave);
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
-        return Opened<RowWriter>::failure("JPEG にするには大きすぎます");
+        return Error::of(ErrorKind::TooLargeForFormat)
+            .with(width, height)
+            .naming({formatName(FormatId::Jpeg)});
     auto writer = std::make_unique<JpegRowWriter>(path, width, height);
-    if (auto error = writer->start(quality, sampling, metadata))
-        return Opened<RowWriter>::failure(*error);
-    return Opened<RowWriter>::success(std::move(writer));
+    if (auto started = writer->start(quality, sampling, metadata); !started) return started.error();
+    return std::unique_ptr<RowWriter>(std::move(writer));
 }
 
 }  // namespace rimvista::files

@@ -6,6 +6,7 @@
 
 #include "imageio/AtomicFile.h"
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/JpegMetadata.h"
 #include "imageio/PictureWriter.h"
 #include "imageio/TurboHandle.h"
@@ -16,43 +17,54 @@ namespace {
 
 // Encodes the top-left width x height pixels, reading the 32-bit rows in place (the fourth
 // byte is skipped by the encoder, so no converted copy is made).
-std::optional<std::string> writeJpeg(const PixelSurface& surface, int width, int height,
-                                     const std::string& path, int quality) {
-    if (surface.isNull()) return "保存する画像がありません";
+Error encoderUnavailable() {
+    return Error::of(ErrorKind::EncoderUnavailable).naming({formatName(FormatId::Jpeg)});
+}
+Error tooLarge(int width, int height) {
+    return Error::of(ErrorKind::TooLargeForFormat)
+        .with(width, height)
+        .naming({formatName(FormatId::Jpeg)});
+}
+Error encodeFailed(tjhandle handle) {
+    Error error = Error::of(ErrorKind::EncodeFailed)
+                      .naming({formatName(FormatId::Jpeg)})
+                      .saying(tjGetErrorStr2(handle));
+    Compressor::forThisThread().release();
+    return error;
+}
+
+Result<void> writeJpeg(const PixelSurface& surface, int width, int height, const std::string& path,
+                       int quality) {
+    if (surface.isNull()) return Error::of(ErrorKind::NothingToSave);
     width = std::min(width, surface.width());
     height = std::min(height, surface.height());
-    if (width <= 0 || height <= 0) return "保存する大きさが不正です";
+    if (width <= 0 || height <= 0) return Error::of(ErrorKind::InvalidSaveSize).with(width, height);
     tjhandle handle = Compressor::forThisThread().get();
-    if (!handle) return "JPEG で保存できません: エンコーダーを作れません";
+    if (!handle) return encoderUnavailable();
     const unsigned long bound = tjBufSize(width, height, TJSAMP_444);
-    if (bound == 0 || bound == static_cast<unsigned long>(-1)) return "JPEG にするには大きすぎます";
+    if (bound == 0 || bound == static_cast<unsigned long>(-1)) return tooLarge(width, height);
     // Worst-case output size, so the encoder never grows (and copies) its buffer; only the
     // pages actually written get memory.
     auto buffer = PageBuffer::tryCreate(bound);
-    if (!buffer) return "メモリが足りません";
+    if (!buffer) return Error::of(ErrorKind::OutOfMemory);
     unsigned char* out = buffer->data();
     unsigned long outSize = bound;
     // The accurate transform costs nothing measurable at high quality and keeps lower
     // qualities from adding the fast transform's rounding on top of quantisation.
     const int flags = TJFLAG_NOREALLOC | TJFLAG_ACCURATEDCT;
     if (tjCompress2(handle, surface.bits(), width, static_cast<int>(surface.bytesPerLine()), height,
-                    TJPF_BGRX, &out, &outSize, TJSAMP_444, std::clamp(quality, 1, 100),
-                    flags) != 0) {
-        const std::string reason = std::string("JPEG で保存できません: ") + tjGetErrorStr2(handle);
-        Compressor::forThisThread().release();
-        return reason;
-    }
+                    TJPF_BGRX, &out, &outSize, TJSAMP_444, std::clamp(quality, 1, 100), flags) != 0)
+        return encodeFailed(handle);
     return writeFileAtomically(path, out, outSize);
 }
 
 }  // namespace
 
-std::optional<std::string> saveJpeg(const PixelSurface& surface, const std::string& path,
-                                    int quality) {
+Result<void> saveJpeg(const PixelSurface& surface, const std::string& path, int quality) {
     try {
         return writeJpeg(surface, surface.width(), surface.height(), path, quality);
     } catch (const std::exception&) {
-        return "メモリが足りません";
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 
@@ -60,7 +72,7 @@ int DCSavetoJPEG(const PixelSurface& surface, int width, int height, const char*
                  unsigned char quality, int /*reserved*/) {
     if (!path) return 0;
     try {
-        return writeJpeg(surface, width, height, path, quality) ? 0 : 1;
+        return writeJpeg(surface, width, height, path, quality) ? 1 : 0;
     } catch (const std::exception&) {
         return 0;
     }
@@ -172,43 +184,37 @@ int turboSampling(ChromaSampling s) {
 
 }  // namespace
 
-std::optional<std::string> saveJpegWith(const PixelSurface& surface, const std::string& path,
-                                        int quality, ChromaSampling sampling,
-                                        const PictureMetadata& metadata) {
+Result<void> saveJpegWith(const PixelSurface& surface, const std::string& path, int quality,
+                          ChromaSampling sampling, const PictureMetadata& metadata) {
     try {
         if (surface.isNull() || surface.width() <= 0 || surface.height() <= 0)
-            return "保存する画像がありません";
+            return Error::of(ErrorKind::NothingToSave);
         const int width = surface.width(), height = surface.height();
         const int samp = turboSampling(sampling);
         tjhandle handle = Compressor::forThisThread().get();
-        if (!handle) return "JPEG で保存できません: エンコーダーを作れません";
+        if (!handle) return encoderUnavailable();
         const unsigned long bound = tjBufSize(width, height, TJSAMP_444);
-        if (bound == 0 || bound == static_cast<unsigned long>(-1))
-            return "JPEG にするには大きすぎます";
+        if (bound == 0 || bound == static_cast<unsigned long>(-1)) return tooLarge(width, height);
         auto buffer = PageBuffer::tryCreate(bound);
-        if (!buffer) return "メモリが足りません";
+        if (!buffer) return Error::of(ErrorKind::OutOfMemory);
         unsigned char* out = buffer->data();
         unsigned long outSize = bound;
         if (tjCompress2(handle, surface.bits(), width, static_cast<int>(surface.bytesPerLine()),
                         height, TJPF_BGRX, &out, &outSize, samp, std::clamp(quality, 1, 100),
-                        TJFLAG_NOREALLOC | TJFLAG_ACCURATEDCT) != 0) {
-            const std::string reason =
-                std::string("JPEG で保存できません: ") + tjGetErrorStr2(handle);
-            Compressor::forThisThread().release();
-            return reason;
-        }
+                        TJFLAG_NOREALLOC | TJFLAG_ACCURATEDCT) != 0)
+            return encodeFailed(handle);
         // The encoder's own JFIF segment is replaced by one that carries the density.
         std::size_t rest = 2;
         if (outSize > 6 && out[2] == 0xFF && out[3] == 0xE0) rest = 4 + be16(out + 4);
         const std::vector<std::uint8_t> segments = jpegMetadataSegments(metadata);
         AtomicFile file(path);
-        if (auto error = file.open()) return error;
-        if (auto error = file.write(out, 2)) return error;
-        if (auto error = file.write(segments.data(), segments.size())) return error;
-        if (auto error = file.write(out + rest, outSize - rest)) return error;
+        if (auto opened = file.open(); !opened) return opened;
+        if (auto written = file.write(out, 2); !written) return written;
+        if (auto written = file.write(segments.data(), segments.size()); !written) return written;
+        if (auto written = file.write(out + rest, outSize - rest); !written) return written;
         return file.commit();
     } catch (const std::exception&) {
-        return "メモリが足りません";
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 

@@ -122,17 +122,17 @@ struct ParallelDeflate::Job {
     std::vector<std::uint8_t> out;
     std::uint32_t adler = 1;
     std::size_t length = 0;
-    std::optional<std::string> error;
+    std::optional<Error> error;
 
     void run() {
-        std::optional<std::string> failure;
+        std::optional<Error> failure;
         try {
             if (!abandoned) failure = compress();
         } catch (const std::bad_alloc&) {
-            failure = "メモリが足りません";
+            failure = Error::of(ErrorKind::OutOfMemory);
         } catch (const std::exception& e) {
             // Nothing may escape a worker: the program would end.
-            failure = std::string("PNG で保存できません: ") + e.what();
+            failure = Error::of(ErrorKind::EncodeFailed).saying(e.what());
         }
         prepare = nullptr;  // lets go of the rows it holds
         std::lock_guard lock(mutex);
@@ -141,7 +141,7 @@ struct ParallelDeflate::Job {
         finished.notify_all();
     }
 
-    std::optional<std::string> compress() {
+    std::optional<Error> compress() {
         const Block block = prepare();
         thread_local Deflater deflaters[kMostSettings];
         const std::size_t tries = std::min(settings->size(), kMostSettings);
@@ -166,24 +166,29 @@ struct ParallelDeflate::Job {
         return std::nullopt;
     }
 
+    // zlib's own words: the stream's message, or those of the code it returned.
+    static Error deflateFailed(const z_stream* s, int code) {
+        return Error::of(ErrorKind::EncodeFailed).saying(s->msg ? s->msg : zError(code));
+    }
+
     // The first size bytes of the block, after its dictionary, into out.
-    static std::optional<std::string> deflateSpan(Deflater& deflater, const Setting& setting,
-                                                  const Block& block, std::size_t size,
-                                                  std::vector<std::uint8_t>& out) {
+    static std::optional<Error> deflateSpan(Deflater& deflater, const Setting& setting,
+                                            const Block& block, std::size_t size,
+                                            std::vector<std::uint8_t>& out) {
         z_stream* s = deflater.reset(setting.level, setting.strategy);
-        if (!s) return "メモリが足りません";
-        if (!block.dictionary.empty() &&
-            deflateSetDictionary(s, block.dictionary.data(),
-                                 static_cast<uInt>(block.dictionary.size())) != Z_OK)
-            return "PNG で保存できません: 圧縮できません";
+        if (!s) return Error::of(ErrorKind::OutOfMemory);
+        if (!block.dictionary.empty()) {
+            const int primed = deflateSetDictionary(s, block.dictionary.data(),
+                                                    static_cast<uInt>(block.dictionary.size()));
+            if (primed != Z_OK) return deflateFailed(s, primed);
+        }
         out.resize(deflateBound(s, static_cast<uLong>(size)) + 16);
         s->next_in = const_cast<Bytef*>(block.data.data());
         s->avail_in = static_cast<uInt>(size);
         s->next_out = out.data();
         s->avail_out = static_cast<uInt>(out.size());
         for (;;) {
-            if (deflate(s, Z_SYNC_FLUSH) == Z_STREAM_ERROR)
-                return "PNG で保存できません: 圧縮できません";
+            if (deflate(s, Z_SYNC_FLUSH) == Z_STREAM_ERROR) return deflateFailed(s, Z_STREAM_ERROR);
             if (s->avail_out != 0) break;
             const std::size_t used = out.size();
             out.resize(used * 2);
@@ -220,8 +225,8 @@ int ParallelDeflate::workerCount() {
     return std::max(Workers::instance().count(), 1);
 }
 
-std::optional<std::string> ParallelDeflate::add(Prepare prepare) {
-    if (m_error) return m_error;
+Result<void> ParallelDeflate::add(Prepare prepare) {
+    if (m_error) return *m_error;
     auto job = std::make_shared<Job>();
     job->prepare = std::move(prepare);
     job->settings = m_settings;
@@ -229,13 +234,13 @@ std::optional<std::string> ParallelDeflate::add(Prepare prepare) {
     if (!Workers::instance().post([job] { job->run(); })) job->run();
     // Finished blocks go out at once, so their memory is given back early.
     while (m_jobs.size() > 1 && m_jobs.front()->isDone())
-        if (auto error = drain(m_jobs.size() - 1)) return error;
+        if (auto drained = drain(m_jobs.size() - 1); !drained) return drained;
     return drain(static_cast<std::size_t>(blocksInWork()));
 }
 
-std::optional<std::string> ParallelDeflate::finish() {
-    if (auto error = drain(0)) return error;
-    if (auto error = begin()) return m_error = error;
+Result<void> ParallelDeflate::finish() {
+    if (auto drained = drain(0); !drained) return drained;
+    if (auto begun = begin(); !begun) return *(m_error = begun.error());
     // An empty last block of fixed codes, then the checksum, most significant byte first.
     const std::uint8_t end[] = {0x03,
                                 0x00,
@@ -243,36 +248,37 @@ std::optional<std::string> ParallelDeflate::finish() {
                                 static_cast<std::uint8_t>(m_adler >> 16),
                                 static_cast<std::uint8_t>(m_adler >> 8),
                                 static_cast<std::uint8_t>(m_adler)};
-    if (auto error = m_sink(end, sizeof end)) return m_error = error;
-    return std::nullopt;
+    if (auto sunk = m_sink(end, sizeof end); !sunk) return *(m_error = sunk.error());
+    return {};
 }
 
-std::optional<std::string> ParallelDeflate::begin() {
-    if (m_started) return std::nullopt;
+Result<void> ParallelDeflate::begin() {
+    if (m_started) return {};
     m_started = true;
     const Setting nominal = m_settings->empty() ? Setting{} : m_settings->front();
     const auto header = zlibHeader(nominal.level, nominal.strategy);
     return m_sink(header.data(), header.size());
 }
 
-std::optional<std::string> ParallelDeflate::drain(std::size_t keep) {
+Result<void> ParallelDeflate::drain(std::size_t keep) {
     while (m_jobs.size() > keep && !m_error) {
         const std::shared_ptr<Job> job = m_jobs.front();
         m_jobs.pop_front();
         job->wait();
-        m_error = emit(*job);
+        if (auto emitted = emit(*job); !emitted) m_error = emitted.error();
     }
-    return m_error;
+    if (m_error) return *m_error;
+    return {};
 }
 
-std::optional<std::string> ParallelDeflate::emit(Job& job) {
-    if (job.error) return job.error;
-    if (auto error = begin()) return error;
-    if (auto error = m_sink(job.out.data(), job.out.size())) return error;
+Result<void> ParallelDeflate::emit(Job& job) {
+    if (job.error) return *job.error;
+    if (auto begun = begin(); !begun) return begun;
+    if (auto sunk = m_sink(job.out.data(), job.out.size()); !sunk) return sunk;
     m_adler = static_cast<std::uint32_t>(
         adler32_combine(m_adler, job.adler, static_cast<z_off_t>(job.length)));
     job.out = {};
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace rimvista::files

@@ -12,8 +12,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
+
+#include "core/Error.h"
 
 namespace rimvista::files {
 
@@ -27,7 +28,7 @@ public:
     };
     using Prepare = std::function<Block()>;
     // Receives the compressed stream in order, on the thread that calls add and finish.
-    using Sink = std::function<std::optional<std::string>(const std::uint8_t*, std::size_t)>;
+    using Sink = std::function<Result<void>(const std::uint8_t*, std::size_t)>;
 
     // zlib's level and strategy.
     struct Setting {
@@ -43,10 +44,11 @@ public:
     ParallelDeflate& operator=(const ParallelDeflate&) = delete;
 
     // Queues the next block. While too many are in work, waits for the oldest and hands the
-    // finished ones to the sink. nullopt, or the first failure (of a block or of the sink).
-    std::optional<std::string> add(Prepare prepare);
+    // finished ones to the sink. Success, or the first failure (of a block or of the sink): the
+    // sink's own error, OutOfMemory, or EncodeFailed naming no format, with zlib's words.
+    Result<void> add(Prepare prepare);
     // Waits for every block and ends the stream.
-    std::optional<std::string> finish();
+    Result<void> finish();
 
     // Blocks in work at once: raw, prepared and compressed copies of each are held.
     static int blocksInWork();
@@ -55,16 +57,16 @@ public:
 
 private:
     struct Job;
-    std::optional<std::string> begin();
-    std::optional<std::string> emit(Job& job);
-    std::optional<std::string> drain(std::size_t keep);
+    Result<void> begin();
+    Result<void> emit(Job& job);
+    Result<void> drain(std::size_t keep);
 
     std::shared_ptr<const std::vector<Setting>> m_settings;
     Sink m_sink;
     std::deque<std::shared_ptr<Job>> m_jobs;
     std::uint32_t m_adler = 1;
     bool m_started = false;
-    std::optional<std::string> m_error;
+    std::optional<Error> m_error;
 };
 
 }  // namespace rimvista::files

@@ -30,6 +30,14 @@ struct PictureMetadata {
     }
 };
 
+// What a written copy of a picture keeps besides its colours: the alpha channel, which the frame
+// engine has no use for, whether it was grey, and the metadata.
+struct PictureExtras {
+    std::vector<std::uint8_t> alpha;  // width x height, row by row; empty when opaque
+    bool grey = false;                // stored as grey (with or without alpha)
+    PictureMetadata metadata;
+};
+
 // Sets the Exif orientation to 1 (upright). For pixels that were turned upright on reading.
 void resetExifOrientation(std::vector<std::uint8_t>& exif);
 

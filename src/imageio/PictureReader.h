@@ -1,26 +1,23 @@
 #pragma once
-// Opening picture files. BMP and JPEG have their own readers, tuned for large pictures; other
-// formats go through Qt's image readers. Loaded pixels always have the reserved byte 0.
+// Opening picture files. The format is told by the file's first bytes, not its name (the format
+// registry), and each format is read by its own reader, tuned for large pictures. Loaded pixels
+// always have the reserved byte 0.
 
 #include <string>
-#include <utility>
 
+#include "core/Error.h"
 #include "core/PixelSurface.h"
 
 namespace rimvista::files {
 
-struct LoadResult {
-    PixelSurface picture;
-    std::string error;  // empty exactly when picture holds the loaded picture
+using LoadResult = Result<PixelSurface>;
 
-    bool ok() const { return error.empty(); }
-    static LoadResult failure(std::string reason) { return {PixelSurface(), std::move(reason)}; }
-    static LoadResult success(PixelSurface picture) { return {std::move(picture), {}}; }
-};
+struct PictureExtras;
 
-// Reads the picture at path (UTF-8). The format is taken from the file's first bytes, not its
-// name. JPEG pictures are turned upright according to their Exif orientation. Never throws:
-// unreadable, damaged and too-large files come back as a short Japanese reason.
-LoadResult loadPicture(const std::string& path);
+// Reads the picture at path (UTF-8). JPEG pictures are turned upright according to their Exif
+// orientation. extras, when given, receive what the reader finds besides the colours (a PNG's
+// alpha channel and metadata). Never throws: unreadable, damaged and too-large files come back
+// as their error, contents of no format the registry knows as UnknownFormat.
+LoadResult loadPicture(const std::string& path, PictureExtras* extras = nullptr);
 
 }  // namespace rimvista::files

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "imageio/FormatRegistry.h"
 #include "imageio/PngFilter.h"
 #include "imageio/PngSupport.h"
 
@@ -43,7 +44,14 @@ int rowsPerBlock(std::size_t rowBytes) {
 
 void writeToFile(png_structp png, png_bytep data, png_size_t size) {
     auto* file = static_cast<AtomicFile*>(png_get_io_ptr(png));
-    if (auto error = file->write(data, size)) throw png::Failure(*error);
+    if (auto written = file->write(data, size); !written) throw png::OwnFailure{written.error()};
+}
+
+// The deflate's own failures name no format.
+Result<void> asPng(Result<void> result) {
+    if (result || result.error().kind != ErrorKind::EncodeFailed || !result.error().names.empty())
+        return result;
+    return png::notEncoded(result.error().detail);
 }
 void flushNothing(png_structp) {}
 
@@ -112,22 +120,26 @@ std::size_t PngEncoder::memoryNeed(int width) {
     return rows + workers * working + kIdatBytes;
 }
 
-std::optional<std::string> PngEncoder::start(const PngLayout& layout,
-                                             const PictureMetadata& metadata) {
-    if (layout.width <= 0 || layout.height <= 0) return "保存する画像がありません";
+Result<void> PngEncoder::start(const PngLayout& layout, const PictureMetadata& metadata) {
+    if (layout.width <= 0 || layout.height <= 0) return Error::of(ErrorKind::NothingToSave);
     m_layout = layout;
     m_rowBytes = std::size_t(layout.width) * std::size_t(layout.channels());
-    if (m_rowBytes > kMostRowBytes) return "PNG にするには大きすぎます";
+    if (m_rowBytes > kMostRowBytes)
+        return Error::of(ErrorKind::TooLargeForFormat)
+            .with(layout.width, layout.height)
+            .naming({formatName(FormatId::Png)});
     m_rowsPerBlock = rowsPerBlock(m_rowBytes);
     try {
         writeHead(m_file, layout, metadata);
     } catch (const png::Failure& e) {
-        return std::string("PNG で保存できません: ") + e.what();
+        return png::notEncoded(e.what());
+    } catch (const png::OwnFailure& failure) {
+        return failure.error;
     }
     m_deflate = std::make_unique<ParallelDeflate>(
         kSettings,
         [this](const std::uint8_t* data, std::size_t size) { return addCompressed(data, size); });
-    return std::nullopt;
+    return {};
 }
 
 std::uint8_t* PngEncoder::nextRow() {
@@ -137,13 +149,13 @@ std::uint8_t* PngEncoder::nextRow() {
     return m_block->data() + std::size_t(m_rowsInBlock) * m_rowBytes;
 }
 
-std::optional<std::string> PngEncoder::rowDone() {
+Result<void> PngEncoder::rowDone() {
     ++m_rowsDone;
     if (++m_rowsInBlock == m_rowsPerBlock || m_rowsDone == m_layout.height) return submitBlock();
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> PngEncoder::submitBlock() {
+Result<void> PngEncoder::submitBlock() {
     const Rows rows = std::move(m_block), previous = m_previous;
     const std::size_t count = std::size_t(m_rowsInBlock), rowBytes = m_rowBytes,
                       bpp = std::size_t(m_layout.channels()), full = std::size_t(m_rowsPerBlock);
@@ -151,7 +163,7 @@ std::optional<std::string> PngEncoder::submitBlock() {
     m_rowsInBlock = 0;
     m_previous = rows;
     // Every block before the last is full, so the previous block holds full rows.
-    return m_deflate->add([=] {
+    return asPng(m_deflate->add([=] {
         ParallelDeflate::Block block;
         const std::size_t filtered = rowBytes + 1;
         if (previous) {
@@ -174,34 +186,36 @@ std::optional<std::string> PngEncoder::submitBlock() {
                            block.data.data() + r * filtered);
         }
         return block;
-    });
+    }));
 }
 
-std::optional<std::string> PngEncoder::addCompressed(const std::uint8_t* data, std::size_t size) {
+Result<void> PngEncoder::addCompressed(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         const std::size_t n = std::min(size, kIdatBytes - m_idat.size());
         m_idat.insert(m_idat.end(), data, data + n);
         data += n, size -= n;
         if (m_idat.size() == kIdatBytes) {
-            if (auto error = writeChunk("IDAT", m_idat.data(), m_idat.size())) return error;
+            if (auto written = writeChunk("IDAT", m_idat.data(), m_idat.size()); !written)
+                return written;
             m_idat.clear();
         }
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> PngEncoder::finish() {
-    if (!m_deflate || m_rowsDone != m_layout.height) return "PNG で保存できません: 行が足りません";
-    if (auto error = m_deflate->finish()) return error;
+Result<void> PngEncoder::finish() {
+    if (!m_deflate || m_rowsDone != m_layout.height)
+        return Error::of(ErrorKind::RowsMissing).with(m_rowsDone, m_layout.height);
+    if (auto finished = asPng(m_deflate->finish()); !finished) return finished;
     if (!m_idat.empty()) {
-        if (auto error = writeChunk("IDAT", m_idat.data(), m_idat.size())) return error;
+        if (auto written = writeChunk("IDAT", m_idat.data(), m_idat.size()); !written)
+            return written;
         m_idat.clear();
     }
     return writeChunk("IEND", nullptr, 0);
 }
 
-std::optional<std::string> PngEncoder::writeChunk(const char* type, const std::uint8_t* data,
-                                                  std::size_t size) {
+Result<void> PngEncoder::writeChunk(const char* type, const std::uint8_t* data, std::size_t size) {
     std::uint8_t head[8] = {static_cast<std::uint8_t>(size >> 24),
                             static_cast<std::uint8_t>(size >> 16),
                             static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)};
@@ -211,9 +225,9 @@ std::optional<std::string> PngEncoder::writeChunk(const char* type, const std::u
     const std::uint8_t tail[4] = {
         static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
         static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
-    if (auto error = m_file.write(head, sizeof head)) return error;
+    if (auto written = m_file.write(head, sizeof head); !written) return written;
     if (size > 0) {
-        if (auto error = m_file.write(data, size)) return error;
+        if (auto written = m_file.write(data, size); !written) return written;
     }
     return m_file.write(tail, sizeof tail);
 }

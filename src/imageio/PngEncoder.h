@@ -8,10 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/PixelSurface.h"
 #include "imageio/AtomicFile.h"
 #include "imageio/ParallelDeflate.h"
@@ -38,23 +37,22 @@ public:
     PngEncoder(const PngEncoder&) = delete;
     PngEncoder& operator=(const PngEncoder&) = delete;
 
-    // Writes everything before the image data. nullopt, or why not.
-    std::optional<std::string> start(const PngLayout& layout, const PictureMetadata& metadata);
+    // Writes everything before the image data.
+    Result<void> start(const PngLayout& layout, const PictureMetadata& metadata);
     // Where the next row's bytes go (layout.width * channels), then rowDone once they are there.
     std::uint8_t* nextRow();
-    std::optional<std::string> rowDone();
+    Result<void> rowDone();
     // Once every row is done: the rest of the image data and the end of the file.
-    std::optional<std::string> finish();
+    Result<void> finish();
 
     // Bytes a writer of pictures this wide holds at its most, for a memory gate.
     static std::size_t memoryNeed(int width);
 
 private:
     using Rows = std::shared_ptr<std::vector<std::uint8_t>>;
-    std::optional<std::string> submitBlock();
-    std::optional<std::string> addCompressed(const std::uint8_t* data, std::size_t size);
-    std::optional<std::string> writeChunk(const char* type, const std::uint8_t* data,
-                                          std::size_t size);
+    Result<void> submitBlock();
+    Result<void> addCompressed(const std::uint8_t* data, std::size_t size);
+    Result<void> writeChunk(const char* type, const std::uint8_t* data, std::size_t size);
 
     AtomicFile& m_file;
     PngLayout m_layout;

@@ -59,15 +59,15 @@ bool skeleton(const InputFile& file, png::ByteSource& source) {
     const std::uint64_t size = file.size();
     std::uint8_t head[8];
     std::array<std::uint8_t, 13> header{};
-    if (size < 33 || file.readAt(8, head, 8) || std::memcmp(head + 4, "IHDR", 4) != 0 ||
-        be32(head) != 13 || file.readAt(16, header.data(), header.size()))
+    if (size < 33 || !file.readAt(8, head, 8) || std::memcmp(head + 4, "IHDR", 4) != 0 ||
+        be32(head) != 13 || !file.readAt(16, header.data(), header.size()))
         return false;
     source.addFile(0, 8);
     std::vector<std::uint8_t> idat;
     if (!onePixel(header, source, idat)) return false;
     enum { Before, Within, After } data = Before;
     for (std::uint64_t at = 33; size - at >= 12;) {
-        if (file.readAt(at, head, 8)) return false;
+        if (!file.readAt(at, head, 8)) return false;
         const std::uint64_t length = be32(head);
         if (length > size - at - 12) return false;
         const bool isData = std::memcmp(head + 4, "IDAT", 4) == 0;
@@ -84,17 +84,16 @@ bool skeleton(const InputFile& file, png::ByteSource& source) {
 
 }  // namespace
 
-std::optional<PngFacts> readPngFacts(const std::string& path) {
+Result<PictureFacts> readPngFacts(const InputFile& file) {
     try {
-        InputFile file;
-        if (file.open(path)) return std::nullopt;
         png::ByteSource source(file);
-        if (!skeleton(file, source)) return std::nullopt;
+        if (!skeleton(file, source))
+            return Error::of(ErrorKind::DamagedData).naming({formatName(FormatId::Png)});
         png::ReadStructs s;
         png::limitReader(s.png, file.size());
         png_set_read_fn(s.png, &source, png::ByteSource::read);
         png_read_info(s.png, s.info);
-        PngFacts facts;
+        PictureFacts facts;
         facts.grey = !(png_get_color_type(s.png, s.info) & PNG_COLOR_MASK_COLOR);
         facts.alpha = png::hasAlpha(s.png, s.info);
         png::setRowTransforms(s.png, s.info);
@@ -104,10 +103,12 @@ std::optional<PngFacts> readPngFacts(const std::string& path) {
         png_read_end(s.png, s.info);
         png::readMetadata(s.png, s.info, facts.metadata);
         return facts;
-    } catch (const png::Failure&) {
-        return std::nullopt;
+    } catch (const png::Failure& e) {
+        return png::damaged(e);
+    } catch (const png::OwnFailure& failure) {
+        return failure.error;
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 

@@ -28,23 +28,21 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     ReadState state;
     // Non-blocking so that a pipe or device given as a picture is refused instead of hanging.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+    if (fd < 0) return Error::of(ErrorKind::CannotOpen, errno);
     state.file = ::fdopen(fd, "rb");
     if (!state.file) {
+        const int error = errno;
         ::close(fd);
-        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
+        return Error::of(ErrorKind::CannotOpen, error);
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        return LoadResult::failure("ファイルを開けません: " + errorText(errno));
-    if (!S_ISREG(status.st_mode))
-        return LoadResult::failure("ファイルを開けません: 通常のファイルではありません");
+    if (::fstat(fd, &status) != 0) return Error::of(ErrorKind::CannotOpen, errno);
+    if (!S_ISREG(status.st_mode)) return Error::of(ErrorKind::NotRegularFile);
     const auto fileSize = static_cast<std::uint64_t>(status.st_size);
     const auto readHead = [fd](std::uint64_t at, std::uint8_t* head) {
         return ::pread(fd, head, 8, static_cast<off_t>(at)) == 8;
     };
-    if (auto refused = png::checkChunkLengths(fileSize, readHead))
-        return LoadResult::failure(*refused);
+    if (auto sound = png::checkChunkLengths(fileSize, readHead); !sound) return sound.error();
     const png::ReadStructs& s = state.structs;
     png::limitReader(s.png, fileSize);
     png_init_io(s.png, state.file);
@@ -56,27 +54,27 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
     const bool hasAlpha = png::hasAlpha(s.png, s.info);
     // The claimed size is weighed before anything is allocated for it: a small file cannot hold
     // it, and the picture with its alpha plane and row table must fit in the memory left.
-    if (auto refused = checkFileHoldsPicture(width, height, fileSize, png::kMostPixelsPerByte))
-        return LoadResult::failure(*refused);
+    if (auto fits = checkFileHoldsPicture(width, height, fileSize, png::kMostPixelsPerByte); !fits)
+        return fits.error();
     const std::uint64_t alphaPlane =
         extras && hasAlpha ? std::uint64_t(width) * std::uint64_t(height) : 0;
     // Besides the row table, libpng keeps two rows of up to 8 bytes a pixel while reading.
     const std::uint64_t rowTable = std::uint64_t(height) * sizeof(png_bytep);
     const std::uint64_t libraryRows = 2 * (std::uint64_t(width) * 8 + 64);
     const std::uint64_t alsoNeeded = alphaPlane + rowTable + libraryRows;
-    if (auto refused = checkPictureSize(width, height, alsoNeeded))
-        return LoadResult::failure(*refused);
+    if (auto fits = checkPictureSize(width, height, alsoNeeded); !fits) return fits.error();
     png::setRowTransforms(s.png, s.info);
     png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     if (png_get_rowbytes(s.png, s.info) != std::size_t(width) * 4)
-        return LoadResult::failure("対応していない PNG 形式です");
+        return Error::of(ErrorKind::PngUnsupported);
 
     LoadResult result = allocatePicture(width, height, alsoNeeded);
-    if (!result.ok()) return result;
+    if (!result) return result;
+    PixelSurface& picture = *result;
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y)
-        rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(result.picture.row(y));
+        rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(picture.row(y));
     png_read_image(s.png, rows.data());
     png_read_end(s.png, s.info);
 
@@ -87,34 +85,34 @@ LoadResult readPngFile(const std::string& path, PngExtras* extras) {
             extras->alpha.resize(std::size_t(width) * std::size_t(height));
             std::uint8_t* a = extras->alpha.data();
             for (int y = 0; y < height; ++y) {
-                const Pixel* row = result.picture.row(y);
+                const Pixel* row = picture.row(y);
                 for (int x = 0; x < width; ++x) *a++ = row[x].reserved;
             }
         }
         png::readMetadata(s.png, s.info, extras->metadata);
     }
-    clearReserved(result.picture);
+    clearReserved(picture);
     return result;
 }
 
-std::optional<std::string> writePngFile(const PixelSurface& surface, const std::string& path,
-                                        const PngExtras& extras) {
+Result<void> writePngFile(const PixelSurface& surface, const std::string& path,
+                          const PngExtras& extras) {
     if (surface.isNull() || surface.width() <= 0 || surface.height() <= 0)
-        return "保存する画像がありません";
+        return Error::of(ErrorKind::NothingToSave);
     const int width = surface.width(), height = surface.height();
     const bool alpha = extras.alpha.size() == std::size_t(width) * std::size_t(height);
     const PngLayout layout{width, height, extras.grey, alpha};
     AtomicFile file(path);
-    if (auto error = file.open()) return error;
+    if (auto opened = file.open(); !opened) return opened;
     // The row writer's encoder, so that both paths write the same file.
     PngEncoder encoder(file);
-    if (auto error = encoder.start(layout, extras.metadata)) return error;
+    if (auto started = encoder.start(layout, extras.metadata); !started) return started;
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* a = alpha ? extras.alpha.data() + std::size_t(y) * width : nullptr;
         packPngRow(surface.row(y), layout, a, 1, encoder.nextRow());
-        if (auto error = encoder.rowDone()) return error;
+        if (auto done = encoder.rowDone(); !done) return done;
     }
-    if (auto error = encoder.finish()) return error;
+    if (auto finished = encoder.finish(); !finished) return finished;
     return file.commit();
 }
 
@@ -128,18 +126,20 @@ LoadResult readPng(const std::string& path, PngExtras* extras) {
     try {
         return readPngFile(path, extras);
     } catch (const png::Failure& e) {
-        return LoadResult::failure(std::string("PNG ファイルが壊れています: ") + e.what());
+        return png::damaged(e);
+    } catch (const png::OwnFailure& failure) {
+        return failure.error;
     } catch (const std::bad_alloc&) {
-        return LoadResult::failure("メモリが足りません");
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 
-std::optional<std::string> savePng(const PixelSurface& surface, const std::string& path,
-                                   const PngExtras& extras) {
+Result<void> savePng(const PixelSurface& surface, const std::string& path,
+                     const PngExtras& extras) {
     try {
         return writePngFile(surface, path, extras);
     } catch (const std::bad_alloc&) {
-        return "メモリが足りません";
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 

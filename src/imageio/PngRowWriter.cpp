@@ -16,34 +16,33 @@ public:
     PngRowWriter(const std::string& path, const PngLayout& layout)
         : m_file(path), m_encoder(m_file), m_layout(layout) {}
 
-    std::optional<std::string> start(const PictureMetadata& metadata) {
-        if (auto error = m_file.open()) return error;
+    Result<void> start(const PictureMetadata& metadata) {
+        if (auto opened = m_file.open(); !opened) return opened;
         return m_encoder.start(m_layout, metadata);
     }
 
     bool topDownOnly() const override { return true; }
 
-    std::optional<std::string> write(int y0, int y1, const Pixel* rows,
-                                     std::size_t stride) override {
+    Result<void> write(int y0, int y1, const Pixel* rows, std::size_t stride) override {
         if (y0 != m_next || y1 > m_layout.height || y0 >= y1)
-            return "PNG の行は上から順にしか書けません";
+            return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
         for (int y = y0; y < y1; ++y, rows += stride) {
             const auto* alpha =
                 reinterpret_cast<const std::uint8_t*>(rows) + offsetof(Pixel, reserved);
             packPngRow(rows, m_layout, alpha, sizeof(Pixel), m_encoder.nextRow());
-            if (auto error = m_encoder.rowDone()) return failed(*error);
+            if (auto done = m_encoder.rowDone(); !done) return failed(done.error());
         }
         m_next = y1;
-        return std::nullopt;
+        return {};
     }
 
-    std::optional<std::string> commit() override {
-        if (auto error = m_encoder.finish()) return failed(*error);
+    Result<void> commit() override {
+        if (auto finished = m_encoder.finish(); !finished) return failed(finished.error());
         return m_file.commit();
     }
 
 private:
-    std::string failed(std::string why) {
+    Error failed(Error why) {
         m_file.discard();
         return why;
     }
@@ -60,10 +59,10 @@ Opened<RowWriter> openPngRowWriter(const std::string& path, int width, int heigh
                                    bool alpha, const PictureMetadata& metadata) {
     try {
         auto writer = std::make_unique<PngRowWriter>(path, PngLayout{width, height, grey, alpha});
-        if (auto error = writer->start(metadata)) return Opened<RowWriter>::failure(*error);
-        return Opened<RowWriter>::success(std::move(writer));
+        if (auto started = writer->start(metadata); !started) return started.error();
+        return std::unique_ptr<RowWriter>(std::move(writer));
     } catch (const std::bad_alloc&) {
-        return Opened<RowWriter>::failure("メモリが足りません");
+        return Error::of(ErrorKind::OutOfMemory);
     }
 }
 

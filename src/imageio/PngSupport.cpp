@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
 
 namespace rimvista::files::png {
 
@@ -29,6 +30,18 @@ png_alloc_size_t chunkLimit(std::uint64_t fileSize) {
 
 }  // namespace
 
+Error damaged(const Failure& failure) {
+    return Error::of(ErrorKind::DamagedData)
+        .naming({formatName(FormatId::Png)})
+        .saying(failure.what());
+}
+
+Error notEncoded(std::string detail) {
+    return Error::of(ErrorKind::EncodeFailed)
+        .naming({formatName(FormatId::Png)})
+        .saying(std::move(detail));
+}
+
 void raise(png_structp, png_const_charp message) {
     throw Failure(message ? message : "");
 }
@@ -47,20 +60,20 @@ ReadStructs::~ReadStructs() {
     png_destroy_read_struct(&png, &info, nullptr);
 }
 
-std::optional<std::string> checkChunkLengths(std::uint64_t fileSize, const ReadHead& readHead) {
+Result<void> checkChunkLengths(std::uint64_t fileSize, const ReadHead& readHead) {
     std::uint64_t at = 8;  // after the signature
+    if (fileSize < at) return Error::of(ErrorKind::FileCutShort);
     std::uint8_t head[8];
     while (fileSize - at >= sizeof head) {
-        if (!readHead(at, head)) return std::nullopt;  // left to libpng to report
+        if (!readHead(at, head)) return {};  // left to libpng to report
         const std::uint64_t length = std::uint64_t(head[0]) << 24 | std::uint64_t(head[1]) << 16 |
                                      std::uint64_t(head[2]) << 8 | head[3];
-        if (length > fileSize - at - sizeof head)
-            return "PNG ファイルが壊れています: チャンクがファイルの終わりを越えています";
-        if (std::memcmp(head + 4, "IEND", 4) == 0) break;  // what follows is not read
-        at += sizeof head + length + 4;                    // and the CRC
+        if (length > fileSize - at - sizeof head) return Error::of(ErrorKind::PngChunkPastEnd);
+        if (std::memcmp(head + 4, "IEND", 4) == 0) return {};  // what follows is not read
+        at += sizeof head + length + 4;                        // and the CRC
         if (at > fileSize) break;
     }
-    return std::nullopt;
+    return Error::of(ErrorKind::FileCutShort);
 }
 
 void ByteSource::addFile(std::uint64_t offset, std::uint64_t length) {
@@ -84,7 +97,7 @@ void ByteSource::read(png_structp png, png_bytep data, std::size_t size) {
 void ByteSource::take(std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kBuffer = std::size_t{64} << 10;
     while (size > 0) {
-        if (m_piece == m_pieces.size()) throw Failure("ファイルが途中で切れています");
+        if (m_piece == m_pieces.size()) throw OwnFailure{Error::of(ErrorKind::FileCutShort)};
         const Piece& piece = m_pieces[m_piece];
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(size, piece.length - m_at));
@@ -96,9 +109,9 @@ void ByteSource::take(std::uint8_t* data, std::size_t size) {
                 const std::uint64_t left = m_file.size() - std::min(at, m_file.size());
                 m_buffer.resize(
                     static_cast<std::size_t>(std::min<std::uint64_t>(std::max(kBuffer, n), left)));
-                if (m_buffer.size() < n) throw Failure("ファイルが途中で切れています");
-                if (auto error = m_file.readAt(at, m_buffer.data(), m_buffer.size()))
-                    throw Failure(*error);
+                if (m_buffer.size() < n) throw OwnFailure{Error::of(ErrorKind::FileCutShort)};
+                if (auto read = m_file.readAt(at, m_buffer.data(), m_buffer.size()); !read)
+                    throw OwnFailure{read.error()};
                 m_bufferOffset = at;
             }
             std::memcpy(data, m_buffer.data() + (at - m_bufferOffset), n);

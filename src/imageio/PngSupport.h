@@ -6,11 +6,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "imageio/CodecSupport.h"
 #include "imageio/PictureMetadata.h"
 
@@ -21,10 +21,21 @@ constexpr std::uint64_t kMostInflation = 1032;
 constexpr std::uint64_t kMostPixelsPerByte = 8 * kMostInflation;
 
 // libpng reports errors through a callback that must not return; an exception carries the
-// reason out to the reading or writing function, whose guards then free the library's state.
+// library's message out to the reading or writing function, whose guards then free the
+// library's state.
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// A failure of our own under libpng (the file cut short, a read or write refused), carried out
+// the same way.
+struct OwnFailure {
+    Error error;
+};
+
+// libpng's message as the error of a damaged file, or of a file that could not be written.
+Error damaged(const Failure& failure);
+Error notEncoded(std::string detail);
 
 [[noreturn]] void raise(png_structp, png_const_charp message);
 void ignoreWarning(png_structp, png_const_charp);
@@ -43,8 +54,9 @@ using ReadHead = std::function<bool(std::uint64_t at, std::uint8_t* head)>;
 
 // libpng allocates what a chunk's length claims before reading the chunk, so a claim that runs
 // past the end of the file is refused here, by the chunk heads alone, before libpng sees it.
-// Such a file could never be read to its end anyway.
-std::optional<std::string> checkChunkLengths(std::uint64_t fileSize, const ReadHead& readHead);
+// Such a file could never be read to its end anyway; nor can one that stops before its end
+// chunk, which is reported as cut short.
+Result<void> checkChunkLengths(std::uint64_t fileSize, const ReadHead& readHead);
 
 // The bytes libpng reads, in pieces: stretches of a file and bytes held in memory, one after
 // the other. File bytes are read a buffer at a time, never the whole file.

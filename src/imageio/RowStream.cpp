@@ -1,20 +1,17 @@
 #include "imageio/RowStream.h"
 
-#include "imageio/PngFile.h"
+#include "imageio/FormatRegistry.h"
 
 namespace rimvista::files {
 
 Opened<RowReader> openRowReader(const std::string& path) {
     auto file = std::make_unique<InputFile>();
-    if (auto error = file->open(path)) return Opened<RowReader>::failure(*error);
-    std::uint8_t magic[8] = {};
-    const std::size_t n = file->size() < 8 ? static_cast<std::size_t>(file->size()) : 8;
-    if (auto error = file->readAt(0, magic, n)) return Opened<RowReader>::failure(*error);
-    if (n >= 2 && magic[0] == 'B' && magic[1] == 'M') return openBmpRowReader(std::move(file));
-    if (n >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
-        return openJpegRowReader(std::move(file));
-    if (isPng(magic, n)) return openPngRowReader(std::move(file));
-    return Opened<RowReader>::notStreamable("この形式は行ごとに読めません");
+    if (auto opened = file->open(path); !opened) return opened.error();
+    // Contents of no known format are left to the whole-picture path too, which words the refusal.
+    const auto format = formatOfFile(*file);
+    if (!format && format.error().kind != ErrorKind::UnknownFormat) return format.error();
+    if (!format || !(*format)->streamsIn()) return Error::of(ErrorKind::NotStreamable);
+    return (*format)->openRowReader(std::move(file));
 }
 
 }  // namespace rimvista::files

@@ -11,9 +11,9 @@
 
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "core/Error.h"
 #include "core/PixelSurface.h"
 #include "imageio/CodecSupport.h"
 #include "imageio/JpegMetadata.h"
@@ -28,8 +28,8 @@ public:
     // True when blocks must come top to bottom, each starting where the last one ended;
     // otherwise any block may be read at any time.
     virtual bool topDownOnly() const = 0;
-    // Rows y0..y1 - 1 into rows. nullopt, or why the file cannot be read.
-    virtual std::optional<std::string> read(int y0, int y1, Pixel* rows, std::size_t stride) = 0;
+    // Rows y0..y1 - 1 into rows.
+    virtual Result<void> read(int y0, int y1, Pixel* rows, std::size_t stride) = 0;
 
 protected:
     int m_width = 0, m_height = 0;
@@ -40,26 +40,18 @@ public:
     virtual ~RowWriter() = default;
     // As for RowReader; a writer that is not top-down only takes blocks in any order.
     virtual bool topDownOnly() const = 0;
-    virtual std::optional<std::string> write(int y0, int y1, const Pixel* rows,
-                                             std::size_t stride) = 0;
+    virtual Result<void> write(int y0, int y1, const Pixel* rows, std::size_t stride) = 0;
     // Once every row is written: completes the file and puts it in place (atomically). A writer
     // destroyed without commit leaves the target as it was.
-    virtual std::optional<std::string> commit() = 0;
+    virtual Result<void> commit() = 0;
 };
 
+// An opened stream, or why not: NotStreamable when the whole-picture path can still take the
+// file, any other error when it failed.
 template <typename T>
-struct Opened {
-    std::unique_ptr<T> stream;
-    bool cannotStream = false;  // the whole-picture path can still handle the file
-    std::string error;          // why it cannot stream, or why it failed; empty when opened
+using Opened = Result<std::unique_ptr<T>>;
 
-    bool ok() const { return stream != nullptr; }
-    static Opened success(std::unique_ptr<T> stream) { return {std::move(stream), false, {}}; }
-    static Opened failure(std::string why) { return {nullptr, false, std::move(why)}; }
-    static Opened notStreamable(std::string why) { return {nullptr, true, std::move(why)}; }
-};
-
-// Reads the format from the file's first bytes, as loadPicture does.
+// Tells the format from the file's first bytes, as loadPicture does.
 Opened<RowReader> openRowReader(const std::string& path);
 Opened<RowReader> openBmpRowReader(std::unique_ptr<InputFile> file);
 Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file);
@@ -68,7 +60,8 @@ Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file);
 Opened<RowReader> openPngRowReader(std::unique_ptr<InputFile> file);
 
 // The same files saveBmp and saveJpeg write for a width x height picture.
-Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height);
+Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height,
+                                   const PictureMetadata* metadata = nullptr);
 Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality);
 // The file saveJpegWith writes: that sampling, and with metadata its segments in place of the
 // plain JFIF segment (metadata stays the caller's and must outlive the call only).

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "window/Messages.h"
+
 namespace rimvista {
 
 std::optional<QString> CheckedFileDialog::missingFolder(const QString& chosen) {
@@ -19,10 +21,7 @@ void CheckedFileDialog::accept() {
         const QStringList chosen = selectedFiles();
         if (!chosen.isEmpty()) {
             if (const auto folder = missingFolder(chosen.first())) {
-                QMessageBox::warning(
-                    this, windowTitle(),
-                    QStringLiteral("%1\nこのフォルダーは存在しません。\nパスを確認してください。")
-                        .arg(*folder));
+                QMessageBox::warning(this, windowTitle(), kMissingFolder.arg(*folder));
                 return;
             }
         }

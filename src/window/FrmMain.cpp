@@ -14,9 +14,12 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
 #include <utility>
 
+#include "core/IniDraft.h"
 #include "core/NumberText.h"
+#include "core/SettingsPath.h"
 #include "core/UndoSnapshot.h"
 #include "core/cInifile.h"
 #include "window/C_CommonDialog.h"
@@ -28,10 +31,14 @@
 #include "window/SettingsLocation.h"
 #include "window/Twips.h"
 #include "window/Viewport.h"
+#include "window/X11Frame.h"
 
 namespace rimvista {
 
 namespace {
+
+// How long closing waits for another copy of the program to finish writing the settings file.
+constexpr std::chrono::milliseconds kClosingLockPatience{2000};
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -227,32 +234,40 @@ void FrmMain::Form_Load() {
     restoreWindowRect();
     Picture1->move(0, 0);
 
-    DataFolder = fromUtf8(Ini().ReadStr("Folder", "DataFolder", toUtf8(appFolder)));
-    if (!paths::FolderExists(toUtf8(DataFolder))) DataFolder = appFolder;
-    SaveFolder = fromUtf8(Ini().ReadStr("Folder", "SaveFolder", toUtf8(appFolder)));
-    if (!paths::FolderExists(toUtf8(SaveFolder))) SaveFolder = appFolder;
+    const auto remembered = [&](const char* key) {
+        const std::string stored = Ini().ReadStr("Folder", key, toUtf8(appFolder));
+        return fromUtf8(firstFolder(stored, paths::FolderExists(stored), toUtf8(appFolder)));
+    };
+    DataFolder = remembered("DataFolder");
+    SaveFolder = remembered("SaveFolder");
 }
 
 void FrmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    Ini().WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
-    Ini().WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
 
-    QRectF twips;
-    if (m_restoredTwips && m_normalRectPx == m_restoredPx) {
-        twips = *m_restoredTwips;  // not moved or resized since start: keep the exact figures
-    } else {
-        twips = QRectF(m_normalRectPx.x() * double(TwipsPerPixelX),
-                       m_normalRectPx.y() * double(TwipsPerPixelY),
-                       m_normalRectPx.width() * double(TwipsPerPixelX),
-                       m_normalRectPx.height() * double(TwipsPerPixelY));
-    }
+    // Not moved or resized since start, and restored as stored: the exact figures read.
+    const QRectF twips =
+        m_restoredTwips && m_restoredRect == QRectF(m_storedRect) && m_normalRect == m_restoredRect
+            ? QRectF(*m_restoredTwips)
+            : QRectF(m_normalRect.x() * double(TwipsPerPixelX),
+                     m_normalRect.y() * double(TwipsPerPixelY),
+                     m_normalRect.width() * double(TwipsPerPixelX),
+                     m_normalRect.height() * double(TwipsPerPixelY));
     const auto text = [](double v) { return num::formatSingle(static_cast<float>(v)); };
-    Ini().WriteStr("Position", "Top", text(twips.y()));
-    Ini().WriteStr("Position", "Left", text(twips.x()));
-    Ini().WriteStr("Position", "Width", text(twips.width()));
-    Ini().WriteStr("Position", "Height", text(twips.height()));
+    // The six values as one change of the file: all of them or none is written, under one wait
+    // for the lock that a copy of the program holding it cannot stretch past closing time.
+    Ini().Update(
+        [&](IniDraft& d) {
+            d.WriteStr("Folder", "DataFolder", toUtf8(DataFolder));
+            d.WriteStr("Folder", "SaveFolder", toUtf8(SaveFolder));
+            d.WriteStr("Position", "Top", text(twips.y()));
+            d.WriteStr("Position", "Left", text(twips.x()));
+            d.WriteStr("Position", "Width", text(twips.width()));
+            d.WriteStr("Position", "Height", text(twips.height()));
+            return true;
+        },
+        kClosingLockPatience);
     m_comDlg.reset();
 }
 
@@ -261,6 +276,7 @@ void FrmMain::cmdExit_Click() {
 }
 
 void FrmMain::pictureLoaded(PixelSurface picture) {
+    zoomForNewPicture(QSize(picture.width(), picture.height()));
     Picture1->setPicture(std::move(picture));
     applyZoom();  // a chosen zoom stays for the next picture; fitting fits the new one
     Form_Resize();
@@ -292,10 +308,10 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 
 void FrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    applyRestoredFrame();
-    // An X11 window manager frames the window some time after it is shown, and nothing tells
-    // the window when that happened (it need not move or resize); so look again for a while.
-    if (m_frameFixPending) watchForFrame(1200);  // up to a minute on a very busy machine
+    // A window manager frames the window once it is shown, and says so in the properties it
+    // keeps on it; each change of them brings the placement a step on.
+    queuePlacement();
+    if (m_managerWake) m_managerWake->start();
     if (m_options.pictureFile.isEmpty()) return;
     // Once the window stands, so that a message about the file has the window to sit on.
     QTimer::singleShot(0, this, [this, file = std::exchange(m_options.pictureFile, {})] {

@@ -4,8 +4,10 @@
 // rule and writes its controls. Their bodies live in one file per concern:
 //   FrmMain.cpp            controls, start-up, shutdown
 //   FrmMain_Layout.cpp     layout, scrolling, background mouse moves
+//   FrmMain_Placement.cpp  the window's rectangle: restored, kept, written back
 //   FrmMain_Frame.cpp      Execute and Undo
-//   FrmMain_View.cpp       zoom, wheel, keyboard shortcuts, tooltips
+//   FrmMain_View.cpp       zoom, keyboard shortcuts, tooltips
+//   FrmMain_Scroll.cpp     the wheel and the view's offset
 //   files/FrmMain_Files.cpp     open, drop, save, file dialogs, path fields
 //   files/FrmMain_Unsaved.cpp   the question before unsaved frames are thrown away
 //   guides/FrmMain_Guides.cpp   marker, mouse picking, parameter boxes
@@ -37,6 +39,7 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QTimer;
 class QWheelEvent;
 
 namespace rimvista {
@@ -47,6 +50,7 @@ class GuideMarker;
 class PictureBox;
 class UndoSnapshot;
 class Viewport;
+class X11Frame;
 
 struct FrmMainOptions {
     // Settings file to use; empty means the program's own (beside the executable, or the
@@ -108,8 +112,9 @@ public:
     static QString AppFolder();
 
     // ---- start-up and shutdown ----
-    // True until the window manager's frame is known and the stored rectangle applied to it.
-    bool framePending() const { return m_frameFixPending; }
+    // True while a window manager is still to frame the window and put the frame on the stored
+    // rectangle.
+    bool framePending() const;
     void Form_Load();
     void Form_Unload();
     void cmdExit_Click();
@@ -164,8 +169,10 @@ public:
     // there are unsaved frames. True when the work may go (saved, discarded, or nothing to lose).
     bool mayDiscardPicture();
 
-    // ---- zoom ----
+    // ---- zoom and the view ----
     // 0 means fitted to the viewport; otherwise the shown size over the picture's own size.
+    // Until the user picks one, each picture opens at 100 % when it fits the viewport and
+    // fitted when it does not; a zoom the user picks stays for the next pictures.
     double zoomSetting() const { return m_zoomSetting; }
     double zoomFactor() const;  // the factor in effect (the fitted one when fitting)
     void setZoom(double setting);
@@ -176,6 +183,13 @@ public:
     void zoomAbout(int steps, QPointF anchor);
     // A wheel turned over the viewport or the picture; `at` in viewport client coordinates.
     void viewportWheel(QWheelEvent* event, QPointF at);
+    // Moves the view over the picture by `pixels` (positive: on to the right and down), as far
+    // as the picture reaches past the viewport; an axis on which it fits does not move.
+    void scrollView(QPoint pixels);
+    // Screen pixels one wheel notch scrolls: the system's wheel lines, one text line each.
+    int wheelStep() const;
+    // The picture back at the viewport's top-left corner, both bars at 0.
+    void resetView();
 
     // ---- registrations ----
     void cmdRec_Click();
@@ -203,32 +217,46 @@ private:
     void connectViewHandlers();
     void setToolTips();
     void applyZoom();
+    // The zoom a picture of `size` opens at, before it is shown.
+    void zoomForNewPicture(QSize size);
     void placeZoomLabel();
+    void connectWheels();
     QPoint wheelNotches(const QWheelEvent* event);
+    // The picture's edge on one axis for `share` (0..1) of the overflow, shown by the bar; a
+    // picture that fits at another zoom than 100 % stays at the near edge.
+    int placeAtShare(QScrollBar* bar, double share, int pictureExtent, int viewExtent);
     void markSaved();
+    // Empties the parameter boxes' own undo histories (after 実行 and 戻す).
+    void forgetTyping();
     // Runs a command that may disable the control with the focus, then gives the focus back to
     // that control, or to `fallback` when it cannot take it any more.
     void keepingFocus(QWidget* fallback, const std::function<void()>& command);
     QRect twipsToPixels(int left, int top, int width, int height) const;
     void restoreWindowRect();
     void rememberNormalRect();
-    void applyRestoredFrame();
-    void watchForFrame(int triesLeft);
-    QMargins frameMargins() const;
+    void queuePlacement();
+    void placeOnManagerFigures();
+    // The work area of the screen that holds most of `frame`, in the display's own pixels.
+    QRect nativeWorkArea(const QRect& frame) const;
 
     FrmMainOptions m_options;
     bool m_unloaded = false;
-    // Last rectangle of the window in its normal state, in twips, and the pixel rectangle it
-    // was applied as; unchanged pixels write back the twips exactly as they were read.
-    QRect m_normalRectPx;
+    // Last rectangle of the framed window in its normal state, in pixels, the rectangle the
+    // stored one was applied as, and the stored twips; an unchanged rectangle writes back the
+    // twips exactly as they were read. Pixels may be fractional on a scaled display.
+    QRectF m_normalRect;
+    QRect m_storedRect;
+    QRectF m_restoredRect;
     std::optional<QRect> m_restoredTwips;
-    QRect m_restoredPx;
-    // Frame margins known when the rectangle was restored, and whether a window manager may
-    // still frame the window differently (then the rectangle is applied again).
-    QMargins m_assumedFrame;
+    // The window manager's figures on X11, and whether the frame is still to be put on the
+    // stored rectangle.
+    std::unique_ptr<X11Frame> m_x11;
     bool m_frameFixPending = false;
-    int m_frameFixAttempts = 0;
-    static constexpr int kFrameFixAttempts = 40;  // looks 50 ms apart
+    bool m_placementQueued = false;
+    QTimer* m_managerWake = nullptr;  // while a manager runs and has not taken the window on
+    int m_placeRequests = 0;
+    // A manager that keeps moving the window elsewhere has the last word after these.
+    static constexpr int kPlaceRequests = 4;
 
     // Undo state of the last Execute.
     // The picture before it: the original pixels of the bands that Execute painted.
@@ -246,6 +274,7 @@ private:
     bool m_pictureFileOpened = false;
 
     double m_zoomSetting = 1.0;
+    bool m_zoomChosen = false;
     QPoint m_wheelRest;  // wheel turns not yet worth a step (fine-grained wheels, touchpads)
 
     std::unique_ptr<FileDialogControl> m_commonDialog1;

@@ -1,13 +1,12 @@
 // The open and save dialog procedures built on the common dialog wrapper.
 #include "window/C_CommonDialog.h"
-#include "window/FileFilters.h"
 #include "window/FrmMain.h"
+#include "window/WindowFormats.h"
 
 namespace rimvista {
 
 namespace {
 
-const QString kSaveFilter = QStringLiteral("画像ファイル (*.bmp;*.jpg)|*.bmp;*.jpg");
 constexpr std::int32_t kSaveFlags = 4;  // hide read-only
 
 // A dialog that did not confirm (cancelled, failed or stopped part-way) chose nothing, even
@@ -31,7 +30,7 @@ bool FrmMain::ComDlgOpenFile() {
         dlg.InitDir(DataFolder);
         dlg.FileName(PictureFile);
         dlg.flags(kPictureOpenFlags);
-        dlg.Filter(kPictureOpenFilter);
+        dlg.Filter(openFilter());
         dlg.FilterIndex(1);
         dlg.ShowOpen();
         if (!confirmed(dlg)) return false;
@@ -52,7 +51,7 @@ bool FrmMain::ComDlgSaveFile() {
         dlg.FileName(SaveFile);
         dlg.InitDir(SaveFolder);
         dlg.flags(kSaveFlags);
-        dlg.Filter(kSaveFilter);
+        dlg.Filter(ownExtensionsFilter());
         dlg.FilterIndex(1);
         dlg.ShowSave();
         if (!confirmed(dlg)) return false;

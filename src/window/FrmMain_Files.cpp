@@ -8,19 +8,18 @@
 #include <QUrl>
 #include <exception>
 
-#include "imageio/PictureFormats.h"
-#include "imageio/PictureReader.h"
-#include "imageio/PictureWriter.h"
+#include "imageio/FormatRegistry.h"
 #include "window/BusyCursor.h"
 #include "window/DropTarget.h"
 #include "window/FileDialogControl.h"
-#include "window/FileFilters.h"
 #include "window/FrmMain.h"
 #include "window/Messages.h"
 #include "window/PathFunctions.h"
 #include "window/PictureBox.h"
+#include "window/QtPictureReader.h"
 #include "window/QtText.h"
 #include "window/Viewport.h"
+#include "window/WindowFormats.h"
 
 namespace rimvista {
 
@@ -28,7 +27,7 @@ namespace {
 
 files::LoadResult loadWithBusyCursor(const QString& path) {
     BusyCursor busy;
-    return files::loadPicture(fsName(path));
+    return loadWindowPicture(fsName(path));
 }
 
 // The single local file a drag carries, or nothing.
@@ -45,9 +44,9 @@ std::optional<QString> singleDroppedFile(const QMimeData* dropData) {
 void openAsDropped(FrmMain& window, const std::optional<QString>& path) {
     try {
         files::LoadResult loaded =
-            path ? loadWithBusyCursor(*path) : files::LoadResult::failure("no file");
-        if (loaded.ok()) {
-            window.pictureLoaded(std::move(loaded.picture));
+            path ? loadWithBusyCursor(*path) : Error::of(ErrorKind::NoSuchFile);
+        if (loaded) {
+            window.pictureLoaded(std::move(*loaded));
             // The path keeps its own letter case: on a case-sensitive file system a lower-cased
             // copy would name another file, or none.
             window.DataFolder = window.GetFolderName(*path);
@@ -58,10 +57,9 @@ void openAsDropped(FrmMain& window, const std::optional<QString>& path) {
     } catch (const std::exception&) {
         // Falls through to the message: a drop never ends the program.
     }
-    showMessage(&window, QStringLiteral("Drop Error"));
+    showMessage(&window, kDropError);
 }
 
-const QString kSaveFilter = QStringLiteral("BMPファイル (*.bmp)|*.bmp|JPGファイル(*.jpg)|*.jpg");
 constexpr long kSaveFlags = 2099206;
 
 }  // namespace
@@ -97,7 +95,7 @@ bool FrmMain::SelectOpenFile() {
     dlg.InitDir = DataFolder;
     dlg.FileName = PictureFile;
     dlg.Flags = kPictureOpenFlags;
-    dlg.Filter = kPictureOpenFilter;
+    dlg.Filter = openFilter();
     dlg.FilterIndex = 1;
     if (!dlg.ShowOpen(this)) return false;
     PictureFile = dlg.FileName;
@@ -108,10 +106,11 @@ bool FrmMain::SelectOpenFile() {
 
 bool FrmMain::SelectSaveFile() {
     FileDialogControl& dlg = CommonDialog1();
-    const bool jpeg = files::lastThreeLower(fsName(PictureFile)) == "jpg";
-    dlg.FilterIndex = jpeg ? 2 : 1;
-    dlg.DefaultExt = jpeg ? QStringLiteral("jpg") : QStringLiteral("bmp");
-    dlg.Filter = kSaveFilter;
+    const auto [format, filterIndex] = proposedSaveFormat(fsName(PictureFile));
+    dlg.FilterIndex = filterIndex;
+    const std::string_view extension = format->primaryExtension();
+    dlg.DefaultExt = QString::fromLatin1(extension.data(), qsizetype(extension.size()));
+    dlg.Filter = saveFilter();
     dlg.CancelError = true;
     dlg.FileName = SaveFile;
     dlg.InitDir = SaveFolder;
@@ -129,24 +128,20 @@ void FrmMain::cmdOpen_Click() {
     const QString oldPicture = PictureFile, oldData = DataFolder, oldSave = SaveFile;
     if (!SelectOpenFile()) return;
     files::LoadResult loaded = loadWithBusyCursor(PictureFile);
-    if (!loaded.ok()) {
+    if (!loaded) {
         // The fields name a picture that is not shown; give them back to the one that is.
         PictureFile = oldPicture;
         DataFolder = oldData;
         SaveFile = oldSave;
-        showMessage(this,
-                    QStringLiteral("開けませんでした。\n") + QString::fromStdString(loaded.error));
+        showMessage(this, failureText(kOpenFailed, loaded.error()));
         return;
     }
-    pictureLoaded(std::move(loaded.picture));
+    pictureLoaded(std::move(*loaded));
 }
 
 bool FrmMain::acceptsDrop(const QMimeData* dropData) const {
     const std::optional<QString> path = singleDroppedFile(dropData);
-    if (!path) return false;
-    const QString tail = path->right(4).toLower();
-    return tail == QLatin1String(".bmp") || tail == QLatin1String(".jpg") ||
-           tail == QLatin1String("jpeg");
+    return path && qualifiesForDrop(*path);
 }
 
 void FrmMain::pictureDropped(const QMimeData* dropData) {
@@ -160,7 +155,7 @@ void FrmMain::openCommandLineFile(const QString& path) {
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
     if (!acceptsDrop(&dropped)) {
-        showMessage(this, QStringLiteral("Drop Error"));
+        showMessage(this, kDropError);
         return;
     }
     pictureDropped(&dropped);
@@ -174,24 +169,22 @@ bool FrmMain::savePicture() {
     QDir::setCurrent(AppFolder());
     if (!SelectSaveFile()) return false;
     const std::string target = fsName(SaveFile);
-    const files::SaveFormat format = files::saveFormatOf(target);
-    if (format == files::SaveFormat::Unknown) {
-        showMessage(this, QStringLiteral("拡張子が不正です。"));
+    const files::PictureFormat* format = saveFormatOf(target);
+    if (!format) {
+        showMessage(this, kBadExtension);
         return false;
     }
-    std::optional<std::string> failure;
+    Result<void> saved;
     try {
         BusyCursor busy;
-        // Both writers replace the target only once the new file is complete.
-        failure = format == files::SaveFormat::Bmp
-                      ? files::saveBmp(Picture1->picture(), target)
-                      : files::saveJpeg(Picture1->picture(), target, 100);
+        // The writers replace the target only once the new file is complete. JPEG is always
+        // written at quality 100 here.
+        saved = format->write(Picture1->picture(), target, files::Encoding{.quality = 100});
     } catch (const std::exception& e) {
-        failure = e.what();
+        saved = Error::of(ErrorKind::Unexpected).saying(e.what());
     }
-    if (failure) {
-        showMessage(this,
-                    QStringLiteral("保存できませんでした。\n") + QString::fromStdString(*failure));
+    if (!saved) {
+        showMessage(this, failureText(kSaveFailed, saved.error()));
         return false;
     }
     markSaved();

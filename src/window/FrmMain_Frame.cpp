@@ -52,7 +52,29 @@ private:
     PictureTarget& m_box;
 };
 
+// Empties a box's own undo history, keeping its text, cursor and selection.
+void forgetTyping(QLineEdit* box) {
+    if (!box->isUndoAvailable() && !box->isRedoAvailable()) return;
+    const int cursor = box->cursorPosition();
+    const int start = box->selectionStart();
+    const auto length = static_cast<int>(box->selectedText().size());
+    box->setText(box->text());  // the same text: no change, and no history
+    if (start < 0)
+        box->setCursorPosition(cursor);
+    else if (cursor == start)
+        box->setSelection(start + length, -length);
+    else
+        box->setSelection(start, length);
+}
+
 }  // namespace
+
+void FrmMain::forgetTyping() {
+    // Ctrl+Z in a box takes back typing made since the last 実行 or 戻す, and otherwise the frame:
+    // after either command the boxes hold nothing of their own to take back.
+    for (QLineEdit* box : {txtW[0], txtW[1], txtW[2], txtW[3], txtX[0], txtX[1], txtY[0], txtY[1]})
+        rimvista::forgetTyping(box);
+}
 
 void FrmMain::cmdMeji_Click() {
     ExecuteAborted = false;
@@ -114,6 +136,7 @@ void FrmMain::cmdMeji_Click() {
             optA[next->Kind]->setChecked(true);
         }
     }
+    forgetTyping();
 }
 
 void FrmMain::cmdUndo_Click() {
@@ -131,6 +154,7 @@ void FrmMain::cmdUndo_Click() {
     if (m_states.size() > 1) m_states.pop_back();
     if (FrameHistory.upperBound() < 1) cmdRec->setEnabled(false);
     cmdMeji->setEnabled(true);
+    forgetTyping();
 }
 
 }  // namespace rimvista

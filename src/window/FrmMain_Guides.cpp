@@ -94,7 +94,7 @@ void FrmMain::connectParameterBoxes() {
     connect(Picture1, &PictureBox::mouseMoved, this, &FrmMain::Picture1_MouseMove);
     connect(picCont, &Viewport::mouseMoved, this, &FrmMain::picCont_MouseMove);
     connect(Picture1, &PictureBox::mousePressed, this, [this](Qt::MouseButton b, QPointF p) {
-        // The pixel under the pointer, also where a scaled screen gives fractional positions.
+        // The picture pixel the press lies in, however finely the platform gives its position.
         Picture1_MouseDown(b, static_cast<float>(std::floor(p.x())),
                            static_cast<float>(std::floor(p.y())));
     });

@@ -14,15 +14,13 @@ namespace rimvista {
 
 namespace {
 
-const QString kFullMessage = QStringLiteral("登録数が100を超えます。");
-
 // The name box, at the main window's top-left corner. Empty when cancelled.
 QString askName(QWidget* window, int slot) {
     QInputDialog box(window);
     box.setInputMode(QInputDialog::TextInput);
-    box.setWindowTitle(QStringLiteral("登録名設定"));
-    box.setLabelText(QStringLiteral("登録名を入れてください。"));
-    box.setTextValue(QStringLiteral("登録名#%1").arg(slot));
+    box.setWindowTitle(kNameBoxTitle);
+    box.setLabelText(kNameBoxLabel);
+    box.setTextValue(kNameBoxProposal.arg(slot));
     box.move(window->frameGeometry().topLeft());
     if (box.exec() != QDialog::Accepted) return {};
     return box.textValue();
@@ -31,9 +29,11 @@ QString askName(QWidget* window, int slot) {
 }  // namespace
 
 void FrmMain::cmdRec_Click() {
-    const std::optional<int> proposed = reg::lowestFreeSlot(Ini());
+    const Result<IniSnapshot> stored = reg::slotsSnapshot(Ini());
+    const std::optional<int> proposed =
+        stored ? reg::lowestFreeSlot(*stored) : reg::lowestFreeSlot(Ini());
     if (!proposed) {
-        showMessage(this, kFullMessage);
+        showMessage(this, kRegistrationsFull);
         return;
     }
     const QString name = askName(this, *proposed);
@@ -46,7 +46,7 @@ void FrmMain::cmdRec_Click() {
     const reg::RecordResult result =
         reg::recordRegistration(Ini(), reg::storableName(name.toStdString()), entries);
     if (result.status == reg::RecordResult::Status::NoFreeSlot) {
-        showMessage(this, kFullMessage);
+        showMessage(this, kRegistrationsFull);
         return;
     }
     Ini().Refresh();

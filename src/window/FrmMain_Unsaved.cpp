@@ -17,14 +17,12 @@ void FrmMain::markSaved() {
 
 bool FrmMain::mayDiscardPicture() {
     if (!hasUnsavedFrames()) return true;
-    QMessageBox box(QMessageBox::Warning, kProgramTitle,
-                    QStringLiteral("枠を付けた絵が保存されていません。\n保存しますか？"),
-                    QMessageBox::NoButton, this);
+    QMessageBox box(QMessageBox::Warning, kProgramTitle, kUnsavedQuestion, QMessageBox::NoButton,
+                    this);
     box.setObjectName("UnsavedQuestion");
-    QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
-    QPushButton* discard =
-        box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    QPushButton* save = box.addButton(kSaveButton, QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(kDiscardButton, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(kCancelButton, QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
     box.exec();

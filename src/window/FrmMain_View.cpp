@@ -1,4 +1,4 @@
-// Zoom, the mouse wheel, keyboard shortcuts, the focus around commands, and tooltips.
+// Zoom, keyboard shortcuts, the focus around commands, and tooltips.
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,10 +11,10 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
+#include "window/EventHook.h"
 #include "window/FrmMain.h"
 #include "window/GuideMarker.h"
 #include "window/PictureBox.h"
@@ -23,23 +23,6 @@
 namespace rimvista {
 
 namespace {
-
-// An event filter made of a function: true ends the event there.
-class EventHook : public QObject {
-public:
-    EventHook(QObject* watched, std::function<bool(QEvent*)> hook)
-        : QObject(watched), m_hook(std::move(hook)) {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        return watched == parent() && m_hook(event);
-    }
-
-private:
-    std::function<bool(QEvent*)> m_hook;
-};
 
 bool isPlainEnter(const QKeyEvent* key) {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
@@ -56,13 +39,12 @@ QString percent(double factor) {
     return text + QLatin1Char('%');
 }
 
-// The picture's edge that puts `wanted` as near as the bar's reach allows, and the bar value
-// (0..100) nearest to it.
+// The picture's edge that puts `wanted` as near as the picture's overflow allows, and the bar
+// value (0..100) nearest to it; a picture that fits stays at the near edge.
 std::pair<int, int> placeOnAxis(double wanted, int pictureExtent, int viewExtent) {
     const double overflow = double(pictureExtent) - viewExtent;
-    if (overflow == 0) return {0, 0};
-    const double lo = std::min(0.0, -overflow), hi = std::max(0.0, -overflow);
-    const double edge = std::clamp(wanted, lo, hi);
+    if (overflow <= 0) return {0, 0};
+    const double edge = std::clamp(wanted, -overflow, 0.0);
     const int value = std::clamp(static_cast<int>(std::lround(-edge * 100.0 / overflow)), 0, 100);
     return {static_cast<int>(std::lround(edge)), value};
 }
@@ -70,28 +52,10 @@ std::pair<int, int> placeOnAxis(double wanted, int pictureExtent, int viewExtent
 }  // namespace
 
 void FrmMain::connectViewHandlers() {
-    connect(picCont, &Viewport::wheelTurned, this, &FrmMain::viewportWheel);
     connect(picCont, &Viewport::resized, this, [this] {
         if (m_zoomSetting == 0) applyZoom();
     });
-    // The picture takes the wheel itself: a wheel event reaches the viewport on its own only
-    // when it comes from the window system.
-    new EventHook(Picture1, [this](QEvent* e) {
-        if (e->type() != QEvent::Wheel) return false;
-        auto* wheel = static_cast<QWheelEvent*>(e);
-        viewportWheel(wheel, Picture1->mapTo(picCont->client(), wheel->position()));
-        return true;
-    });
-    // The horizontal bar's own wheel handling runs against the turn; down or away from the
-    // user moves it on to the right, as the vertical bar moves down.
-    new EventHook(HScroll1, [this](QEvent* e) {
-        if (e->type() != QEvent::Wheel) return false;
-        const QPoint n = wheelNotches(static_cast<QWheelEvent*>(e));
-        const int lines = QApplication::wheelScrollLines();
-        HScroll1->setValue(HScroll1->value() - (n.x() + n.y()) * lines * HScroll1->singleStep());
-        e->accept();
-        return true;
-    });
+    connectWheels();
     new EventHook(lblSize, [this](QEvent* e) {
         if (e->type() == QEvent::Move || e->type() == QEvent::Resize) placeZoomLabel();
         return false;
@@ -106,8 +70,8 @@ void FrmMain::connectViewHandlers() {
             return true;
         });
     }
-    // In a box, Ctrl+Z takes back the typing while there is typing to take back; otherwise it
-    // is the window's 戻す.
+    // In a box, Ctrl+Z takes back the typing while there is typing since the last 実行 or 戻す
+    // (which empty the boxes' histories); otherwise it is the window's 戻す.
     for (QLineEdit* box :
          {txtW[0], txtW[1], txtW[2], txtW[3], txtX[0], txtX[1], txtY[0], txtY[1]}) {
         new EventHook(box, [box](QEvent* e) {
@@ -125,8 +89,15 @@ void FrmMain::connectViewHandlers() {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { pressIfEnabled(cmdUndo); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { pressIfEnabled(cmdMeji); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { pressIfEnabled(cmdMeji); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { zoomFit(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setZoom(1.0); });
+    // Fitting and 100 % show the picture from its top-left corner.
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] {
+        zoomFit();
+        resetView();
+    });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_1), [this] {
+        setZoom(1.0);
+        resetView();
+    });
     for (const Qt::Key k : {Qt::Key_Plus, Qt::Key_Equal})
         shortcut(QKeySequence(Qt::CTRL | k), [this] { zoomStep(1); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { zoomStep(-1); });
@@ -153,7 +124,16 @@ double FrmMain::zoomFactor() const {
 
 void FrmMain::setZoom(double setting) {
     m_zoomSetting = setting > 0 ? setting : 0;
+    m_zoomChosen = true;
     applyZoom();
+}
+
+void FrmMain::zoomForNewPicture(QSize size) {
+    // Until the user picks a zoom, a picture larger than the viewport opens fitted, so that all
+    // of it is seen first; one that fits opens at its own size.
+    if (m_zoomChosen) return;
+    const QSize view = picCont->client()->size();
+    m_zoomSetting = size.width() <= view.width() && size.height() <= view.height() ? 1.0 : 0;
 }
 
 void FrmMain::zoomStep(int steps) {
@@ -191,39 +171,19 @@ void FrmMain::zoomAbout(int steps, QPointF anchor) {
     VScroll1->setValue(v);
 }
 
-QPoint FrmMain::wheelNotches(const QWheelEvent* event) {
-    m_wheelRest += event->angleDelta();
-    // 120 is one notch of an ordinary wheel; finer wheels add up to it.
-    const QPoint notches(m_wheelRest.x() / 120, m_wheelRest.y() / 120);
-    m_wheelRest -= notches * 120;
-    return notches;
-}
-
-void FrmMain::viewportWheel(QWheelEvent* event, QPointF at) {
-    event->accept();
-    const QPoint n = wheelNotches(event);
-    const int nx = n.x(), ny = n.y();
-    if (event->modifiers() & Qt::ControlModifier) {
-        if (ny != 0) zoomAbout(ny, at);
-        return;
-    }
-    int across = nx, down = ny;
-    if (event->modifiers() & Qt::ShiftModifier) {
-        across += ny;
-        down = 0;
-    }
-    // A turn away from the user (positive) goes back up, or left.
-    const int lines = QApplication::wheelScrollLines();
-    if (down) VScroll1->setValue(VScroll1->value() - down * lines * VScroll1->singleStep());
-    if (across) HScroll1->setValue(HScroll1->value() - across * lines * HScroll1->singleStep());
-}
-
 void FrmMain::applyZoom() {
+    // The view keeps its share of each overflow (the bars' share where nothing overflows).
+    const QSize view = picCont->client()->size();
+    const auto share = [](QScrollBar* bar, int edge, int picture, int viewExtent) {
+        const int overflow = picture - viewExtent;
+        return overflow > 0 ? -double(edge) / overflow : bar->value() / 100.0;
+    };
+    const double across = share(HScroll1, Picture1->x(), Picture1->width(), view.width());
+    const double down = share(VScroll1, Picture1->y(), Picture1->height(), view.height());
     Picture1->setZoom(zoomFactor());
     sha0->setScale(Picture1->scaleX(), Picture1->scaleY());
-    // The bars keep their share of the overflow at the new size.
-    HScroll1_Change();
-    VScroll1_Change();
+    Picture1->move(placeAtShare(HScroll1, across, Picture1->width(), view.width()),
+                   placeAtShare(VScroll1, down, Picture1->height(), view.height()));
     const QString shown = percent(Picture1->zoom());
     lblZoom->setText(m_zoomSetting == 0 ? QStringLiteral("全体 ") + shown : shown);
     placeZoomLabel();
@@ -255,7 +215,9 @@ void FrmMain::setToolTips() {
     tip(cmdOpen, "BMP・JPEG の画像を開きます（Ctrl+O）。画像のドロップでも開けます");
     tip(cmdSave, "画像を BMP か JPEG で保存します（Ctrl+S）");
     tip(cmdMeji, "枠を描きます（Ctrl+Enter）。1 枚の画像に 10 回まで");
-    tip(cmdUndo, "最後に描いた枠を 1 つ取り消します（Ctrl+Z）");
+    tip(cmdUndo,
+        "最後に描いた枠を 1 つ取り消します（Ctrl+Z。入力欄に最後の実行・戻すのあとで"
+        "打った文字があれば、Ctrl+Z はまずその入力を取り消します）");
     tip(cmdRec, "この画像に描いた枠の手順を名前を付けて記録します");
     tip(cmdLoad, "記録した手順を選んで、この画像に描きます");
     tip(cmdExit, "Rimvista を終了します");

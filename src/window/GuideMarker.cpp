@@ -69,11 +69,15 @@ void GuideMarker::setScale(double sx, double sy) {
     place();
 }
 
-QRectF GuideMarker::shown() const {
-    // A width of W picture pixels covers columns Left .. Left + W - 1, that is widget columns
-    // Left * sx up to (Left + W) * sx - 1.
-    return {m_left * m_sx, m_top * m_sy, std::max(0.0, m_width * m_sx - 1),
-            std::max(0.0, m_height * m_sy - 1)};
+QRectF GuideMarker::outline(double dpr, double line) const {
+    // In the display's own pixels, each of which belongs to the picture pixel its centre lies in:
+    // the outline's lines, `line` thick, lie on the outermost of them inside the framed area.
+    const auto first = [](double edge) { return std::ceil(edge - 0.5); };
+    const double left = first(m_left * m_sx * dpr), top = first(m_top * m_sy * dpr);
+    const double right = first((m_left + m_width) * m_sx * dpr);  // one past the last
+    const double bottom = first((m_top + m_height) * m_sy * dpr);
+    return {left + line / 2, top + line / 2, std::max(0.0, right - left - line),
+            std::max(0.0, bottom - top - line)};
 }
 
 bool GuideMarker::eventFilter(QObject* watched, QEvent* event) {
@@ -97,11 +101,15 @@ void GuideMarker::place() {
 
 void GuideMarker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF r = shown().translated(-x(), -y());
+    const double dpr = devicePixelRatioF();
+    const double line = std::max(1.0, std::round(dpr));  // one of Qt's pixels, in whole ones
+    painter.scale(1 / dpr, 1 / dpr);
+    painter.translate(-x() * dpr, -y() * dpr);
+    const QRectF r = outline(dpr, line);
     // A white line under a black dashed line stays visible on light and dark pictures alike.
-    painter.setPen(QPen(Qt::white, 1, Qt::SolidLine));
+    painter.setPen(QPen(Qt::white, line, Qt::SolidLine));
     painter.drawRect(r);
-    QPen dash(Qt::black, 1, Qt::CustomDashLine);
+    QPen dash(Qt::black, line, Qt::CustomDashLine);
     dash.setDashPattern({4, 4});
     painter.setPen(dash);
     painter.drawRect(r);

@@ -38,8 +38,9 @@ protected:
 private:
     void place();
 
-    // The outline's rectangle in the picture widget's pixels.
-    QRectF shown() const;
+    // The outline's rectangle in the display's own pixels of the picture widget, for lines
+    // `line` of them thick.
+    QRectF outline(double dpr, double line) const;
 
     float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     double m_sx = 1.0, m_sy = 1.0;

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "imageio/PictureFormats.h"
+#include "window/WindowFormats.h"
 
 namespace rimvista::paths {
 
@@ -84,7 +84,7 @@ std::string proposedSavePath(const std::string& saveFolder, const std::string& p
 
 std::string AddExtension(const std::string& name, const std::string& pictureFile) {
     if (name.find('.') != std::string::npos) return name;
-    return name + (files::lastThreeLower(pictureFile) == "jpg" ? ".jpg" : ".bmp");
+    return name + "." + std::string(proposedSaveFormat(pictureFile).first->primaryExtension());
 }
 
 }  // namespace rimvista::paths

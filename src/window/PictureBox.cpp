@@ -6,14 +6,18 @@
 #include <cmath>
 
 #include "core/ReducedCopy.h"
+#include "window/DisplayScale.h"
+#include "window/X11Pointer.h"
 
 namespace rimvista {
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_x11Pointer(X11Pointer::create()) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(16, 16);  // 240 twips at 15 twips per pixel, as designed
 }
+
+PictureBox::~PictureBox() = default;
 
 void PictureBox::setPicture(PixelSurface picture) {
     m_surface = std::move(picture);
@@ -143,8 +147,29 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
 }
 
+QPointF PictureBox::exactPosition(const QMouseEvent* event) const {
+    // Qt rounds the widget's own position to its whole pixels; the position in the window keeps
+    // what the platform gave.
+    const QPointF inWindow = event->scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
+    const QPointF reported = std::abs(inWindow.x() - event->position().x()) <= 1 &&
+                                     std::abs(inWindow.y() - event->position().y()) <= 1
+                                 ? inWindow
+                                 : event->position();
+    if (!m_x11Pointer) return reported;
+    // X11 gives Qt whole pixels of its own already; the server's report of the press is finer.
+    const std::optional<QPointF> root = m_x11Pointer->pressAt(event->timestamp());
+    if (!root) return reported;
+    const DisplayScale scale(screen());
+    const QPointF local =
+        (*root - scale.toNative(QPointF(mapToGlobal(QPoint(0, 0))))) / scale.factor;
+    // The same press, seen finer: within the whole pixel Qt rounded it to.
+    if (std::abs(local.x() - reported.x()) > 1 || std::abs(local.y() - reported.y()) > 1)
+        return reported;
+    return local;
+}
+
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    emit mousePressed(event->button(), toPicture(event->position()));
+    emit mousePressed(event->button(), toPicture(exactPosition(event)));
     event->accept();
 }
 

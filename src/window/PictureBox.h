@@ -7,15 +7,19 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <memory>
 
 #include "core/PixelSurface.h"
 
 namespace rimvista {
 
+class X11Pointer;
+
 class PictureBox : public QWidget, public PictureTarget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
+    ~PictureBox() override;
 
     // Makes `picture` the box's picture; the box takes its size at the current zoom. An empty
     // surface clears it.
@@ -47,7 +51,8 @@ public:
 
 signals:
     void mouseMoved();
-    // `position` in picture pixels.
+    // `position` in picture pixels, as exact as the platform tells it (fractions of a pixel on
+    // a scaled display or when zoomed).
     void mousePressed(Qt::MouseButton button, QPointF position);
 
 protected:
@@ -57,6 +62,8 @@ protected:
 
 private:
     void fitSize();
+    // The press's position in the widget, to the display's own pixel.
+    QPointF exactPosition(const QMouseEvent* event) const;
     int reductionFor() const;
     void refreshReduced(const PixelRect& changed);
 
@@ -67,6 +74,7 @@ private:
     QImage m_reduced;
     int m_reduction = 1;
     bool m_failTransfers = false;
+    std::unique_ptr<X11Pointer> m_x11Pointer;
 };
 
 }  // namespace rimvista

@@ -1,7 +1,8 @@
 #pragma once
-// Layout rules of the main window in twips (1440 per inch), kept apart from the widgets so
-// they can be checked with plain numbers.
+// Layout rules of the main window in twips (1440 per inch), and the rule that keeps the framed
+// window on the screen, kept apart from the widgets so they can be checked with plain numbers.
 
+#include <QRect>
 #include <QRectF>
 
 namespace rimvista {
@@ -32,5 +33,10 @@ WindowLayout computeLayout(double width, double height);
 // picture's near edge on the viewport's near edge, 100 its far edge on the far edge, whether
 // the picture is larger or smaller than the viewport.
 float scrollPosition(double pictureExtent, double viewportInnerExtent, int value);
+
+// The framed window's rectangle `frame`, shrunk where it is larger than `area` (a screen's work
+// area) and moved so that all of it lies inside, but never smaller than `minimum`. When even the
+// minimum does not fit, the top-left corner, with the title bar, stays inside.
+QRect fitFrameInto(const QRect& frame, const QRect& area, QSize minimum);
 
 }  // namespace rimvista

@@ -78,8 +78,11 @@ void frmList::createControls(QWidget* owner) {
 void frmList::Form_Load() {
     QStringList names;
     names.reserve(reg::kSlotCount);
+    // One read of the file for all hundred names; a file that cannot be read lists none.
+    const Result<IniSnapshot> stored = reg::slotsSnapshot(Ini());
+    const IniSnapshot none(std::string_view(), {}, {});
     for (int slot = 1; slot <= reg::kSlotCount; ++slot) {
-        names.append(QString::fromStdString(reg::readName(Ini(), slot)));
+        names.append(QString::fromStdString(reg::readName(stored ? *stored : none, slot)));
     }
     List1->clear();
     List1->addItems(names);

@@ -70,8 +70,8 @@ TEST_F(BatchTest, PicturesTooLargeForTheirFileOrTheMemoryAreReportedAndSkipped) 
     for (const char* name : {"more-than-memory.jpg", "rows-of-40gb.bmp", "more-than-memory.png"}) {
         const bool png = std::string_view(name).ends_with(".png");
         const batch::PictureJob job{path(name).string(), path("out/x.bmp").string(),
-                                    batch::OutputFormat::Bmp,
-                                    png ? batch::OutputFormat::Png : batch::OutputFormat::Jpg};
+                                    files::FormatId::Bmp,
+                                    png ? files::FormatId::Png : files::FormatId::Jpeg};
         const batch::PictureOutcome outcome = batch::framePicture(job, settings, gate);
         ASSERT_EQ(outcome.status, batch::PictureOutcome::Status::Failed) << name;
         EXPECT_NE(outcome.reason.find(" 1024 MB"),  // the memory available, in any language

@@ -74,16 +74,19 @@ TEST_F(BatchStreamTest, StreamedOutputsAndMessagesEqualTheWholePicturePath) {
     m.xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
     m.comments = {"on a hill", "at dusk"};
     m.density = files::Density{files::Density::Unit::PerCentimetre, 118, 118};
-    ASSERT_FALSE(files::saveJpegWith(randomSurface(91, 75, 5), path("meta.jpg").string(), 83,
-                                     files::ChromaSampling::S420, m));
+    ASSERT_TRUE(files::saveJpegWith(randomSurface(91, 75, 5), path("meta.jpg").string(), 83,
+                                    files::ChromaSampling::S420, m)
+                    .ok());
     for (auto [name, sampling] : {std::pair{"s422.jpg", files::ChromaSampling::S422},
                                   {"grey.jpg", files::ChromaSampling::Grey}})
-        ASSERT_FALSE(
-            files::saveJpegWith(randomSurface(64, 50, 6), path(name).string(), 90, sampling, {}));
+        ASSERT_TRUE(
+            files::saveJpegWith(randomSurface(64, 50, 6), path(name).string(), 90, sampling, {})
+                .ok());
     // Cannot stream: turned by its Exif orientation.
     m.exif[18] = 6;
-    ASSERT_FALSE(files::saveJpegWith(randomSurface(70, 52, 7), path("turned.jpg").string(), 88,
-                                     files::ChromaSampling::S444, m));
+    ASSERT_TRUE(files::saveJpegWith(randomSurface(70, 52, 7), path("turned.jpg").string(), 88,
+                                    files::ChromaSampling::S444, m)
+                    .ok());
     // Damaged half way: the stream fails, and the whole-picture path words the failure.
     const std::string whole = bytes("s422.jpg");
     writeText("cut.jpg", whole.substr(0, whole.size() * 2 / 3));
@@ -92,9 +95,10 @@ TEST_F(BatchStreamTest, StreamedOutputsAndMessagesEqualTheWholePicturePath) {
     extras.metadata = m;
     extras.alpha.assign(93 * 61, 0);
     for (std::size_t i = 0; i < extras.alpha.size(); ++i) extras.alpha[i] = std::uint8_t(i * 7);
-    ASSERT_FALSE(files::savePng(randomSurface(93, 61, 8), path("meta.png").string(), extras));
-    ASSERT_FALSE(files::savePng(randomSurface(64, 50, 9), path("grey.png").string(),
-                                files::PngExtras{{}, true, {}}));
+    ASSERT_TRUE(files::savePng(randomSurface(93, 61, 8), path("meta.png").string(), extras).ok());
+    ASSERT_TRUE(files::savePng(randomSurface(64, 50, 9), path("grey.png").string(),
+                               files::PngExtras{{}, true, {}})
+                    .ok());
     const std::string png = bytes("grey.png");
     writeText("cut.png", png.substr(0, png.size() * 2 / 3));
 
@@ -151,8 +155,10 @@ TEST_F(BatchStreamTest, StreamedOutputsAndMessagesEqualTheWholePicturePath) {
     std::string err;
     framed({"-f", "6,6,6,6,0,0,0,0,0", "meta.png"}, "a.png", false, err);
     files::dropExifThumbnail(m.exif);
-    ASSERT_TRUE(files::readPngFacts(path("out/a.png").string()));
-    EXPECT_EQ(files::readPngFacts(path("out/a.png").string())->metadata.exif, m.exif);
+    files::InputFile out;
+    ASSERT_TRUE(out.open(path("out/a.png").string()).ok());
+    ASSERT_TRUE(files::readPngFacts(out));
+    EXPECT_EQ(files::readPngFacts(out)->metadata.exif, m.exif);
 }
 
 // So that -j keeps many streaming pictures in work, the gate is asked for a few blocks of rows,
@@ -163,19 +169,20 @@ TEST_F(BatchStreamTest, TheMemoryGateCountsWhatEachPathHolds) {
     files::PictureMetadata turned;
     turned.exif = uprightExifWithThumbnail();
     turned.exif[18] = 6;  // cannot stream: read whole
-    ASSERT_FALSE(files::saveJpegWith(big, path("turned.jpg").string(), 90,
-                                     files::ChromaSampling::S444, turned));
+    ASSERT_TRUE(files::saveJpegWith(big, path("turned.jpg").string(), 90,
+                                    files::ChromaSampling::S444, turned)
+                    .ok());
     batch::RunSettings settings;
     settings.frames = {frame(5, 5, 5, 5, 0, 0, 0, 0, 0)};
-    using batch::OutputFormat;
     // The share of the picture's memory a stream may ask for; 0: read whole. PNG's deflate
     // keeps blocks in work on every core besides the ring.
+    using files::FormatId;
     for (const auto& [input, inputFormat, output, format, share] :
-         {std::tuple{"big.bmp", OutputFormat::Bmp, "o.jpg", OutputFormat::Jpg, 0.5},
-          {"big.bmp", OutputFormat::Bmp, "o.bmp", OutputFormat::Bmp, 0.5},
-          {"big.bmp", OutputFormat::Bmp, "o.png", OutputFormat::Png, 0.85},
-          {"o.png", OutputFormat::Png, "p.png", OutputFormat::Png, 0.85},
-          {"turned.jpg", OutputFormat::Jpg, "t.jpg", OutputFormat::Jpg, 0.0}}) {
+         {std::tuple{"big.bmp", FormatId::Bmp, "o.jpg", FormatId::Jpeg, 0.5},
+          {"big.bmp", FormatId::Bmp, "o.bmp", FormatId::Bmp, 0.5},
+          {"big.bmp", FormatId::Bmp, "o.png", FormatId::Png, 0.85},
+          {"o.png", FormatId::Png, "p.png", FormatId::Png, 0.85},
+          {"turned.jpg", FormatId::Jpeg, "t.jpg", FormatId::Jpeg, 0.0}}) {
         batch::MemoryGate gate(std::uint64_t{1} << 30);
         const batch::PictureJob job{path(input).string(), path(output).string(), format,
                                     inputFormat};

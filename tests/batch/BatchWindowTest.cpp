@@ -30,10 +30,10 @@ protected:
     // Writes the input file and opens it in the window, as the batch tool will read it.
     void openPicture(int width, int height, std::uint32_t seed) {
         openWindow();
-        ASSERT_FALSE(files::saveBmp(randomSurface(width, height, seed), input()));
+        ASSERT_TRUE(files::saveBmp(randomSurface(width, height, seed), input()).ok());
         files::LoadResult loaded = files::loadPicture(input());
         ASSERT_TRUE(loaded.ok());
-        givePicture(std::move(loaded.picture));
+        givePicture(std::move(*loaded));
     }
     // One entry of the text form "W0,W1,W2,W3,X0,X1,Y0,Y1,KIND" into the boxes.
     void typeFrame(const QString& entry) {
@@ -52,7 +52,7 @@ protected:
     }
     QString saveWindowPicture() {
         const QString path = tempPath("window.bmp");
-        EXPECT_FALSE(files::saveBmp(m_window->Picture1->picture(), path.toStdString()));
+        EXPECT_TRUE(files::saveBmp(m_window->Picture1->picture(), path.toStdString()).ok());
         return path;
     }
     BatchRun batch(std::vector<std::string> args) {

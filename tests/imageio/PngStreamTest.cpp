@@ -120,24 +120,26 @@ TEST(PngStreamTest, StreamedPngEqualsTheWholePicturePath) {
 
         files::PngExtras extras;
         files::LoadResult loaded = files::readPng(in, &extras);
-        ASSERT_TRUE(loaded.ok()) << loaded.error;
-        SurfacePicture target(loaded.picture);
+        ASSERT_TRUE(loaded.ok()) << debugText(loaded.error());
+        SurfacePicture target(*loaded);
         for (const PaintedFrame& f : run) {
             const FrameParams& p = f.params;
             DrawFrame(target, p.W[0], p.W[1], p.W[2], p.W[3], p.X0, p.X1, p.Y0, p.Y1, f.strength);
         }
-        ASSERT_FALSE(files::savePng(loaded.picture, whole, extras));
+        ASSERT_TRUE(files::savePng(*loaded, whole, extras).ok());
 
-        const std::optional<files::PngFacts> facts = files::readPngFacts(in);
-        ASSERT_TRUE(facts);
+        files::InputFile file;
+        ASSERT_TRUE(file.open(in).ok());
+        const Result<files::PictureFacts> facts = files::readPngFacts(file);
+        ASSERT_TRUE(facts) << debugText(facts.error());
+        const files::PictureExtras kept{{}, facts->grey, facts->metadata};
         files::StreamOptions options;
-        options.format = files::StreamFormat::Png;
-        options.grey = facts->grey;
-        options.alpha = facts->alpha;
-        options.metadata = &facts->metadata;
+        options.format = files::FormatId::Png;
+        options.encoding.extras = &kept;
+        options.encoding.alphaInRows = facts->alpha;
         options.blockRows = pick(gen, 1, 9);
         const files::StreamOutcome outcome = files::streamFramePicture(in, streamed, run, options);
-        ASSERT_TRUE(outcome.written()) << outcome.error;
+        ASSERT_TRUE(outcome.written()) << debugText(outcome.error);
         ASSERT_EQ(test::readBytes(streamed), test::readBytes(whole));
     }
 }
@@ -169,7 +171,7 @@ TEST(PngStreamTest, ParallelDeflateIsReadBackByLibpngAndQt) {
         files::PngExtras extras;
         extras.grey = c.grey;
         if (c.alpha) extras.alpha = alpha;
-        ASSERT_FALSE(files::savePng(picture, path, extras));
+        ASSERT_TRUE(files::savePng(picture, path, extras).ok());
 
         png_image image{};
         image.version = PNG_IMAGE_VERSION;

@@ -16,7 +16,8 @@ namespace rimvista::test {
 
 struct HugeClaim {
     const char* name;
-    const char* refusal;  // the start of the reason the reader gives
+    ErrorKind refusal;       // the kind of error the reader gives
+    const char* windowText;  // the start of the window's words for it
 };
 
 // For its lifetime the readers see 1 GB of available memory, whatever the machine has, so
@@ -29,13 +30,14 @@ struct PretendedMemory {
 };
 
 inline const HugeClaim kHugeClaims[] = {
-    {"claims-65500-in-1kb.jpg", "ファイルが小さすぎます"},
-    {"claims-65535-in-1kb.bmp", "BMP ファイルが壊れています: 画素データが足りません"},
-    {"claims-10000-rle-1kb.bmp", "ファイルが小さすぎます"},
-    {"more-than-memory.jpg", "メモリが足りません"},
-    {"rows-of-40gb.bmp", "メモリが足りません"},
-    {"claims-65535-in-1kb.png", "ファイルが小さすぎます"},
-    {"more-than-memory.png", "メモリが足りません"},
+    {"claims-65500-in-1kb.jpg", ErrorKind::FileTooSmallForPicture, "ファイルが小さすぎます"},
+    {"claims-65535-in-1kb.bmp", ErrorKind::BmpPixelDataMissing,
+     "BMP ファイルが壊れています: 画素データが足りません"},
+    {"claims-10000-rle-1kb.bmp", ErrorKind::FileTooSmallForPicture, "ファイルが小さすぎます"},
+    {"more-than-memory.jpg", ErrorKind::PictureBeyondMemory, "メモリが足りません"},
+    {"rows-of-40gb.bmp", ErrorKind::PictureBeyondMemory, "メモリが足りません"},
+    {"claims-65535-in-1kb.png", ErrorKind::FileTooSmallForPicture, "ファイルが小さすぎます"},
+    {"more-than-memory.png", ErrorKind::PictureBeyondMemory, "メモリが足りません"},
 };
 
 namespace huge {
@@ -128,7 +130,7 @@ inline void writeHugeClaims(const std::filesystem::path& folder) {
     std::vector<std::uint8_t> os2 = bmpHeader(12, 65535, 65535, 0);
     os2.resize(1024, 0x5A);
     write(folder / kHugeClaims[1].name, os2);
-    // Left to Qt, which takes run-length bitmaps up to about this size.
+    // Run-length data that ends at once could claim any size; this one claims too much.
     std::vector<std::uint8_t> rle = bmpHeader(40, 10000, 10000, 1);
     rle.insert(rle.end(), {0, 1});  // end of the picture at once
     rle.resize(1024, 0);

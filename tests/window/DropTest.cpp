@@ -53,6 +53,12 @@ TEST_F(DropTest, DroppedPictureIsOpenedUnderItsOwnName) {
     EXPECT_FALSE(drop(w.picCont, {second}).shown);
     EXPECT_EQ(w.PictureFile, second);
     EXPECT_EQ(w.Picture1->ScaleWidth(), 30);
+
+    // Contents no format of ours knows still open when Qt can read them.
+    const QString portable = writeText(folder("more") + "/Third.jpg", "P3 2 1 255 255 0 0 0 0 255");
+    EXPECT_FALSE(drop(w.picCont, {portable}).shown);
+    EXPECT_EQ(w.Picture1->ScaleWidth(), 2);
+    EXPECT_EQ(w.Picture1->picture().row(0)[1].blue, 255);
 }
 
 TEST_F(DropTest, UnreadableDropChangesNothing) {

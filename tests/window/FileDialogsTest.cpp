@@ -104,7 +104,7 @@ TEST_F(FileDialogsTest, PicturesTooLargeForTheirFileOrTheMemoryKeepThePicture) {
         const ShownBox message = openThroughDialog(folder("huge") + "/" + claim.name);
         ASSERT_TRUE(message.shown);
         EXPECT_TRUE(message.text.startsWith(QStringLiteral("開けませんでした。\n") +
-                                            QString::fromUtf8(claim.refusal)))
+                                            QString::fromUtf8(claim.windowText)))
             << message.text.toStdString();
         EXPECT_TRUE(samePixels(w.Picture1->picture(), shown));
         EXPECT_EQ(w.PictureFile, picture);

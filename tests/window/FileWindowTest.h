@@ -35,11 +35,11 @@ protected:
         return m_dir.filePath(name);
     }
     QString writeBmp(const QString& path, const PixelSurface& picture) {
-        EXPECT_EQ(files::saveBmp(picture, path.toStdString()), std::nullopt) << path.toStdString();
+        EXPECT_TRUE(files::saveBmp(picture, path.toStdString()).ok()) << path.toStdString();
         return path;
     }
     QString writeJpeg(const QString& path, const PixelSurface& picture) {
-        EXPECT_EQ(files::saveJpeg(picture, path.toStdString(), 100), std::nullopt);
+        EXPECT_TRUE(files::saveJpeg(picture, path.toStdString(), 100).ok());
         return path;
     }
     QString writeText(const QString& path, const QByteArray& bytes) {
@@ -139,8 +139,8 @@ protected:
     }
     static PixelSurface readBack(const QString& path) {
         files::LoadResult r = files::loadPicture(path.toStdString());
-        EXPECT_TRUE(r.ok()) << r.error;
-        return std::move(r.picture);
+        EXPECT_TRUE(r.ok()) << debugText(r.error());
+        return r ? std::move(*r) : PixelSurface();
     }
 
     static std::unique_ptr<QMimeData> filesData(const QStringList& paths) {

@@ -159,6 +159,7 @@ TEST_F(FrmMainTest, MinimizedWindowStoresItsNormalRectangle) {
 
 TEST_F(FrmMainTest, ScrollBarsMoveAPictureByPercent) {
     FrmMain& w = openWindow();
+    w.setZoom(1.0);  // the percentages hold at 100 %
     givePicture(uniformSurface(2000, 1500, Pixel{10, 20, 30, 0}));
     auto* h = control<QScrollBar>("HScroll1");
     auto* v = control<QScrollBar>("VScroll1");
@@ -206,6 +207,7 @@ TEST_F(FrmMainTest, PictureLoadedStepsResetParametersAndCommands) {
     typeInto("txtW(0)", "9");
     typeInto("txtX(1)", "12");
     control<QRadioButton>("optA(1)")->setChecked(true);
+    w.setZoom(1.0);  // shown at its own size, though larger than the viewport
     givePicture(uniformSurface(640, 480, Pixel{1, 2, 3, 0}));
     EXPECT_EQ(control<QLabel>("lblSize")->text(), QStringLiteral(" 640 ×  480"));
     EXPECT_EQ(box("txtW(0)")->text(), "5");

@@ -17,10 +17,12 @@ using Geometry = std::array<float, 4>;  // Left, Top, Width, Height
 
 class GuidesTest : public WindowTest {
 protected:
+    // The picture at its own size, as after Ctrl+1, whether or not it fits the viewport.
     FrmMain& openWithPicture(int width = 640, int height = 480) {
         FrmMain& w = openWindow();
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.setZoom(1.0);
         givePicture(uniformSurface(width, height, Pixel{128, 128, 128, 0}));
         return w;
     }

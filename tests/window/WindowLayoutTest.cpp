@@ -34,3 +34,23 @@ TEST(WindowLayout, ScrollPercentages) {
     EXPECT_FLOAT_EQ(scrollPosition(9000, 5000, 100), -4000);
     EXPECT_FLOAT_EQ(scrollPosition(9000, 5000, 0), 0);
 }
+
+TEST(WindowLayout, FrameIsBroughtWhollyOntoTheWorkArea) {
+    const QRect area(0, 30, 1280, 770);  // a panel above
+    const QSize minimum(233, 392);
+    const struct {
+        QRect stored, fitted;
+    } cases[] = {
+        {{80, 40, 541, 406}, {80, 40, 541, 406}},       // inside: unchanged
+        {{200, 180, 1596, 974}, {0, 30, 1280, 770}},    // larger than the area (a 1x file at 2x)
+        {{1000, 600, 541, 406}, {739, 394, 541, 406}},  // partly beyond the far edges
+        {{-300, 0, 541, 406}, {0, 30, 541, 406}},       // partly before the near edges
+        {{5000, 5000, 0, 15}, {1047, 408, 233, 392}},   // unusable size, off every screen
+        {{10, 40, 300, 900}, {10, 30, 300, 770}},       // one axis too large
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rimvista::fitFrameInto(c.stored, area, minimum), c.fitted) << c.stored.x();
+    // A work area smaller than the layout's minimum keeps the title bar on it.
+    EXPECT_EQ(rimvista::fitFrameInto({50, 50, 541, 406}, {0, 0, 200, 300}, minimum),
+              QRect(0, 0, 233, 392));
+}

@@ -1,10 +1,13 @@
 // What a new user reaches for first: the wheel, Enter and Ctrl shortcuts, the focus staying
 // where it was around commands, and a tooltip on every control.
 #include <QFileDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <cmath>
+#include <vector>
 
 #include "core/RegistrationStore.h"
 #include "core/cInifile.h"
@@ -44,27 +47,75 @@ protected:
     }
 };
 
-TEST_F(WindowUseTest, WheelScrollsThePictureAndEachBarTheWayItTurns) {
-    FrmMain& w = activeWithPicture(2000, 1500);
-    const int notch = QApplication::wheelScrollLines();
-    const auto bars = [&w] { return std::pair{w.HScroll1->value(), w.VScroll1->value()}; };
-    wheel(w.Picture1, {0, -120});  // towards the user: down
-    EXPECT_EQ(bars(), std::pair(0, notch));
-    EXPECT_LT(w.Picture1->y(), 0);
-    wheel(w.picCont, {0, -120}, Qt::ShiftModifier);  // sideways
-    EXPECT_EQ(bars(), std::pair(notch, notch));
-    EXPECT_LT(w.Picture1->x(), 0);
-    wheel(w.Picture1, {0, 60});  // half a notch waits for the other half
-    EXPECT_EQ(bars(), std::pair(notch, notch));
-    wheel(w.Picture1, {0, 60});
-    EXPECT_EQ(bars(), std::pair(notch, 0));
-    wheel(w.Picture1, {120, 0});  // a sideways wheel
-    EXPECT_EQ(bars(), std::pair(0, 0));
+TEST_F(WindowUseTest, TheViewMovesByScreenPixelsAtEveryZoom) {
+    FrmMain& w = openWindow();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto* zoomLabel = control<QLabel>("lblZoom");
+    // Larger than the viewport: opens fitted. One that fits: at its own size.
+    givePicture(randomSurface(2000, 1500, 3));
+    EXPECT_TRUE(zoomLabel->text().startsWith(QStringLiteral("全体")))
+        << zoomLabel->text().toStdString();
+    givePicture(randomSurface(120, 90, 3));
+    EXPECT_EQ(zoomLabel->text(), "100%");
+    // A zoom the user picks stays for the next pictures, large or small.
+    QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
+    givePicture(randomSurface(2000, 1500, 3));
+    EXPECT_EQ(zoomLabel->text(), "200%");
 
-    for (QScrollBar* bar : {w.HScroll1, w.VScroll1}) {
-        bar->setValue(50);
-        wheel(bar, {0, -120});
-        EXPECT_GT(bar->value(), 50) << bar->objectName().toStdString();
+    // One notch scrolls the system's wheel lines of one text line each, whatever the zoom.
+    const int step = w.wheelStep();
+    EXPECT_GT(step, 0);
+    EXPECT_LE(step, QApplication::wheelScrollLines() * w.picCont->fontMetrics().lineSpacing());
+    const struct {
+        const char* what;
+        double zoom;  // 0: fitted
+        QWidget* over;
+        std::vector<QPoint> turns;
+        Qt::KeyboardModifiers mods;
+        QPoint steps;  // how far the view moves, in notches: right, down
+    } cases[] = {
+        {"down at 100 %", 1.0, w.Picture1, {{0, -120}}, Qt::NoModifier, {0, 1}},
+        {"down at 400 %", 4.0, w.Picture1, {{0, -120}}, Qt::NoModifier, {0, 1}},
+        {"down, then back up", 4.0, w.picCont, {{0, -240}, {0, 120}}, Qt::NoModifier, {0, 1}},
+        {"Shift: sideways", 4.0, w.picCont, {{0, -120}}, Qt::ShiftModifier, {1, 0}},
+        {"a sideways wheel", 4.0, w.Picture1, {{-120, 0}}, Qt::NoModifier, {1, 0}},
+        {"half a notch waits for the other",
+         4.0,
+         w.Picture1,
+         {{0, -60}, {0, -60}},
+         Qt::NoModifier,
+         {0, 1}},
+        {"over the vertical bar", 4.0, w.VScroll1, {{0, -120}}, Qt::NoModifier, {0, 1}},
+        {"over the horizontal bar", 4.0, w.HScroll1, {{0, -120}}, Qt::NoModifier, {1, 0}},
+        {"fitted: the picture stays put", 0, w.Picture1, {{0, -120}}, Qt::NoModifier, {0, 0}},
+        {"fitted, sideways", 0, w.picCont, {{0, -120}}, Qt::ShiftModifier, {0, 0}},
+        {"fits at 12.5 %", 0.125, w.picCont, {{0, -120}, {-120, 0}}, Qt::NoModifier, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.setZoom(c.zoom);
+        w.resetView();
+        for (const QPoint turn : c.turns) wheel(c.over, turn, c.mods);
+        EXPECT_EQ(w.Picture1->pos(), -c.steps * step);
+        // The bars show the share of the overflow scrolled.
+        const QSize overflow = w.Picture1->size() - w.picCont->client()->size();
+        if (c.steps.y()) {
+            EXPECT_EQ(w.VScroll1->value(), std::lround(step * 100.0 / overflow.height()));
+        }
+        if (c.steps.x()) {
+            EXPECT_EQ(w.HScroll1->value(), std::lround(step * 100.0 / overflow.width()));
+        }
+    }
+
+    // Ctrl+1 and Ctrl+0 show the picture from its top-left corner again.
+    for (const int k : {Qt::Key_1, Qt::Key_0}) {
+        w.setZoom(4.0);
+        wheel(w.Picture1, {-120, -120});
+        ASSERT_NE(w.Picture1->pos(), QPoint(0, 0));
+        QTest::keyClick(&w, Qt::Key(k), Qt::ControlModifier);
+        EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0)) << k;
+        EXPECT_EQ(w.HScroll1->value() + w.VScroll1->value(), 0) << k;
     }
 }
 
@@ -125,6 +176,28 @@ TEST_F(WindowUseTest, KeysPressCommandsAndTheFocusComesBack) {
     EXPECT_TRUE(list.answered());
     EXPECT_EQ(history(), 3);
     EXPECT_EQ(focused(), "cmdLoad");
+}
+
+TEST_F(WindowUseTest, CtrlZAfterExecuteFromABoxTakesTheFrameBack) {
+    FrmMain& w = activeWithPicture(120, 90);
+    const PixelSurface opened = w.Picture1->picture().clone();
+    typeInto("txtW(0)", "abc");
+    typeInto("txtW(0)", "30");
+    key(Qt::Key_Return, Qt::ControlModifier);  // paints, the focus back in the box
+    ASSERT_EQ(w.FrameHistory.upperBound(), 1);
+    ASSERT_EQ(focused(), "txtW(0)");
+    key(Qt::Key_Z, Qt::ControlModifier);  // the frame, not the typing before 実行
+    EXPECT_EQ(w.FrameHistory.upperBound(), 0);
+    EXPECT_TRUE(samePixels(w.Picture1->picture(), opened));
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    EXPECT_EQ(box("txtX(0)")->text(), "0");  // the margins the frame was painted with
+    // Typing after 戻す is the box's to take back; older typing is gone for good.
+    QTest::keyClicks(w.txtW[0], "7");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box("txtW(0)")->text(), "30");
+    EXPECT_FALSE(w.cmdUndo->isEnabled());
 }
 
 TEST_F(WindowUseTest, EveryControlExplainsItself) {

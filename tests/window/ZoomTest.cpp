@@ -2,6 +2,7 @@
 // also run at a device pixel ratio of 2.
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -13,10 +14,12 @@ namespace {
 
 class ZoomTest : public GuidesTest {
 protected:
+    // At 100 %, as after Ctrl+1.
     FrmMain& openWithRandomPicture(int width, int height) {
         FrmMain& w = openWindow();
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.setZoom(1.0);
         givePicture(randomSurface(width, height, 21));
         return w;
     }
@@ -153,6 +156,44 @@ TEST_F(ZoomTest, CtrlWheelZoomsAboutThePointer) {
         EXPECT_NEAR(under.y(), 80, 1.0) << zoom;
     }
     EXPECT_EQ(w.HScroll1->value(), 0);  // back at 100 % the bars tell where the picture is
+}
+
+TEST_F(ZoomTest, APressAnywhereInsideAPicturePixelPicksIt) {
+    FrmMain& w = openWithRandomPicture(640, 480);
+    const double dpr = w.Picture1->devicePixelRatioF();
+    // The pointer as the platform delivers it: at a device pixel, in fractions of Qt's pixels.
+    const auto press = [&](Qt::MouseButton button, QPointF local) {
+        const QPointF at = QPointF(w.Picture1->mapTo(&w, QPoint(0, 0))) + local;
+        for (const QEvent::Type t :
+             {QEvent::MouseMove, QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            const Qt::MouseButton b = t == QEvent::MouseMove ? Qt::NoButton : button;
+            QMouseEvent e(t, at, at, w.mapToGlobal(at), b,
+                          t == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w.windowHandle(), &e);
+        }
+    };
+    const auto isMarker = [](QRgb c) { return c == qRgb(255, 255, 255) || c == qRgb(0, 0, 0); };
+    for (const double zoom : {0.5, 1.0, 2.0, 4.0}) {
+        const double perPixel = zoom * dpr;  // device pixels per picture pixel
+        if (perPixel < 1) continue;  // a device pixel then shows more than one picture pixel
+        SCOPED_TRACE(zoom);
+        w.setZoom(zoom);
+        w.resetView();
+        setMargins("0", "0", "0", "0");
+        // The first device pixel of picture pixel (10, 8) for the top-left corner, the last one
+        // of (21, 17) for the bottom-right: the area is columns 10 to 20, rows 8 to 16.
+        press(Qt::LeftButton, QPointF(10, 8) * perPixel / dpr);
+        press(Qt::RightButton, (QPointF(22, 18) * perPixel - QPointF(1, 1)) / dpr);
+        EXPECT_EQ(margins(), (std::array<QString, 4>{"10", "8", "619", "463"}));
+        // The outline lies on the outermost device pixels of the area, the picture beside it.
+        const QImage shown = w.Picture1->grab().toImage();
+        const int middle = int(12 * perPixel);
+        const int left = int(10 * perPixel), right = int(21 * perPixel) - 1;
+        EXPECT_TRUE(isMarker(shown.pixel(left, middle)));
+        EXPECT_FALSE(isMarker(shown.pixel(left - 1, middle)));
+        EXPECT_TRUE(isMarker(shown.pixel(right, middle)));
+        EXPECT_FALSE(isMarker(shown.pixel(right + 1, middle)));
+    }
 }
 
 }  // namespace
