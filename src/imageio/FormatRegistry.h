@@ -91,7 +91,8 @@ struct PictureFormat {
     std::uint64_t (*rowWriteCost)(int width);
 
     // The whole picture. extras, when given, receive what the reader finds besides the colours
-    // (readers whose facts come from readFacts leave them alone). path names file.
+    // (PNG's reader fills them all; the others leave to readFacts what it gives). path names
+    // file.
     LoadResult (*read)(const InputFile& file, const std::string& path, PictureExtras* extras);
     // The metadata and encoding choices without decoding the pixels (where read also gives
     // them into its extras, the same); an error when the file does not let them be read so.

@@ -1,5 +1,4 @@
 // The registry's PNG entry.
-#include <algorithm>
 #include <array>
 #include <climits>
 
