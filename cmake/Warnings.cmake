@@ -7,6 +7,11 @@ else()
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
     $<$<COMPILE_LANGUAGE:CXX>:-Wsuggest-override>)
 endif()
+# Only our targets carry it: Qt's and GoogleTest's headers come in as system headers, whose
+# warnings the compiler does not report.
+if(RIMVISTA_WERROR)
+  target_compile_options(rimvista_warnings INTERFACE $<IF:$<CXX_COMPILER_ID:MSVC>,/WX,-Werror>)
+endif()
 if(RIMVISTA_SANITIZE)
   target_compile_options(rimvista_warnings INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

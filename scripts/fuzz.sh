@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in
-# build/fuzz and runs each for SECONDS (default 600), one after the other (or only the TARGETs
-# named after SECONDS: scripts/fuzz.sh 180 png), starting from seeds
-# the project generates itself. An input that crashes, hangs or runs out of memory is copied to
+# build/fuzz (the `fuzz` preset) and runs each for SECONDS (default 600), one after the other
+# (or only the TARGETs named after SECONDS: scripts/fuzz.sh 180 png), starting from seeds the
+# project generates itself. An input that crashes, hangs or runs out of memory is copied to
 # tests/fuzz/<target>/, where the ordinary test run replays it; the script then fails.
 # FUZZ_JOBS=2 runs two targets at a time.
 # The figures of the run (executions, coverage, time) end up in build/fuzz/summary.txt.
@@ -21,12 +21,10 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends clang libclang-rt-dev
 fi
 
-cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DRIMVISTA_FUZZ=ON -DRIMVISTA_TESTS=OFF -DRIMVISTA_BENCH=OFF
+cmake --preset fuzz
 targets=(bmp jpeg png probe settings registration batch_options)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
-cmake --build "$out" --target make_fuzz_seeds "${targets[@]/#/fuzz_}"
+cmake --build --preset fuzz --target make_fuzz_seeds "${targets[@]/#/fuzz_}"
 
 rm -rf "$out/seeds"
 "$out/fuzz/make_fuzz_seeds" "$root" "$out/seeds"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Rimvista need on Debian 12. Safe to run again.
+# With package names as arguments, installs only those (and prepares no locale).
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld clang-format
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,6 +15,10 @@ packages=(
 
 # The suite also runs in a German and a Japanese locale, as users' machines do.
 locales_needed=(de_DE.UTF-8 ja_JP.UTF-8)
+if [ "$#" -gt 0 ]; then
+  packages=("$@")
+  locales_needed=()
+fi
 
 have_locale() { locale -a 2>/dev/null | sed 's/utf8/UTF-8/' | grep -qx "$1"; }
 

@@ -12,8 +12,8 @@
 # --runs N  repetitions of each timed command, the median counts (default 3)
 # --keep D  generate and keep the pictures in D instead of a temporary folder
 #
-# Set RIMVISTA_BATCH to a built rimvista-batch; otherwise it is built (Release) in
-# RIMVISTA_BENCH_BUILD, by default build/bench-batch.
+# Set RIMVISTA_BATCH to a built rimvista-batch; otherwise it is built with the `release` preset.
+
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -43,12 +43,10 @@ done
 
 batch="${RIMVISTA_BATCH:-}"
 if [[ -z $batch ]]; then
-    build="${RIMVISTA_BENCH_BUILD:-build/bench-batch}"
-    echo "building rimvista-batch in $build ..."
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRIMVISTA_TESTS=OFF \
-        -DRIMVISTA_BENCH=OFF >/dev/null
-    cmake --build "$build" --target rimvista-batch -j "$(nproc)" >/dev/null
-    batch="$build/rimvista-batch"
+    echo "building rimvista-batch in build/release ..."
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target rimvista-batch -j "$(nproc)" >/dev/null
+    batch=build/release/rimvista-batch
 fi
 batch=$(realpath "$batch")
 

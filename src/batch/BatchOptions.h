@@ -1,9 +1,12 @@
 #pragma once
-// The command line of rimvista-batch.
+// The command line of rimvista-batch. Each option is one row of optionTable(): the parser, the
+// --help text, the manual page and the shell completions are all made from those rows.
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "imageio/FormatRegistry.h"
@@ -37,6 +40,46 @@ struct BatchOptions {
     std::vector<std::string> pictures;
 };
 
+// A text in both languages the tool speaks.
+struct Wording {
+    std::string_view english;
+    std::string_view japanese;
+    bool empty() const { return english.empty(); }
+    std::string operator()() const;  // in the user's language
+};
+
+// What an option's value is, so that a shell knows what to offer for it.
+enum class ValueKind {
+    None,    // the option takes no value
+    Text,    // anything; nothing to offer
+    File,    // a file name
+    Path,    // a file or folder name
+    Choice,  // one of OptionRow::choices
+};
+
+// What one option does with its value: an error text, empty when the value is accepted.
+using OptionSetter = std::string (*)(BatchOptions&, const std::string&);
+
+struct OptionRow {
+    std::string_view longName;   // without the leading --
+    char shortName = 0;          // 0: none
+    std::string_view valueName;  // as help shows it; empty exactly when kind is None
+    ValueKind kind = ValueKind::None;
+    std::string_view choices;  // ValueKind::Choice: the words, separated by blanks
+    Wording help;
+    Wording byDefault;  // what applies when the option is not given; empty: nothing to say
+    OptionSetter set = nullptr;
+};
+
+// Every option, in the order --help and the manual page list them.
+std::span<const OptionRow> optionTable();
+
+// The program's one-line purpose, and what the help's closing notes say: which pictures it
+// reads, and the exit statuses.
+Wording toolSummary();
+Wording picturesNote();
+Wording exitStatusNote();
+
 struct ParsedArguments {
     BatchOptions options;
     std::string error;  // empty when the command line is usable
@@ -47,6 +90,7 @@ struct ParsedArguments {
 // touched: option combinations, value ranges and the at-most-ten frames.
 ParsedArguments parseArguments(int argc, const char* const* argv);
 
+// --help in the user's language.
 std::string usageText();
 
 // A format by one of its extensions ("jpg", "jpeg", "png", "bmp"), in any letter case.

@@ -24,7 +24,9 @@ std::string temporaryName(const fs::path& target) {
     char suffix[20];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(rng()));
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    return (folder / ("." + target.filename().string() + ".batch-" + suffix + ".tmp")).string();
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(".batch-").append(suffix).append(".tmp");
+    return (folder / name).string();
 }
 
 void syncFolderOf(const std::string& path) {

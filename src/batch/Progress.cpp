@@ -62,9 +62,9 @@ int terminalColumns(std::FILE* out) {
 std::string barLine(std::size_t done, std::size_t total, const std::string& current,
                     std::chrono::steady_clock::duration elapsed, int columns) {
     const int filled = total == 0 ? kBarCells : static_cast<int>(done * kBarCells / total);
-    std::string line = "[" + std::string(filled, '#') + std::string(kBarCells - filled, '.') +
-                       "] " + std::to_string(done) + "/" + std::to_string(total) + "  " +
-                       clockText(elapsed);
+    std::string line(1, '[');
+    line.append(filled, '#').append(kBarCells - filled, '.').append("] ");
+    line += std::to_string(done) + "/" + std::to_string(total) + "  " + clockText(elapsed);
     if (done > 0 && done < total)
         line += ", ~" + clockText(elapsed * (total - done) / done) + " left";
     const int room = columns - 1 - static_cast<int>(line.size()) - 2;

@@ -109,11 +109,13 @@ std::variant<Registration, std::string> loadRegistration(const std::string& sett
         r.slot = *slot;
     } else {
         auto found = slotByName(ini, choice);
-        if (auto* error = std::get_if<std::string>(&found)) return *error + " in " + settingsFile;
+        if (auto* error = std::get_if<std::string>(&found))
+            return *error + say(" in " + settingsFile, " (" + settingsFile + ")");
         r.slot = std::get<int>(found);
     }
     r.name = reg::readName(ini, r.slot);
-    const std::string which = "registration #" + std::to_string(r.slot) + " (" + r.name + ")";
+    const std::string which =
+        say("registration #", "登録 #") + std::to_string(r.slot) + " (" + r.name + ")";
 
     const int count = reg::entryCount(ini, r.slot);
     if (count <= 0) return which + say(" holds no frames", " には枠がありません");
@@ -122,8 +124,8 @@ std::variant<Registration, std::string> loadRegistration(const std::string& sett
     r.truncated = static_cast<std::size_t>(count) > applied;
     for (std::size_t j = 0; j < applied; ++j) {
         if (j >= entries.size() || !entries[j])
-            return which + ": entry " + reg::entryKey(static_cast<int>(j + 1)) +
-                   " is missing or malformed";
+            return which + say(": entry ", ": 項目 ") + reg::entryKey(static_cast<int>(j + 1)) +
+                   say(" is missing or malformed", " が無いか壊れています");
         r.frames.push_back(entryFrame(*entries[j]));
     }
     return r;

@@ -96,9 +96,11 @@ namespace {
 void appendSegment(std::vector<std::uint8_t>& out, int marker, const void* id, std::size_t idSize,
                    const std::uint8_t* body, std::size_t size) {
     const std::size_t length = 2 + idSize + size;
-    out.insert(out.end(),
-               {0xFF, static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(length >> 8),
-                static_cast<std::uint8_t>(length & 0xFF)});
+    const std::uint8_t head[] = {0xFF, static_cast<std::uint8_t>(marker),
+                                 static_cast<std::uint8_t>(length >> 8),
+                                 static_cast<std::uint8_t>(length & 0xFF)};
+    out.reserve(out.size() + sizeof head + idSize + size);
+    out.insert(out.end(), std::begin(head), std::end(head));
     const auto* i = static_cast<const std::uint8_t*>(id);
     out.insert(out.end(), i, i + idSize);
     out.insert(out.end(), body, body + size);

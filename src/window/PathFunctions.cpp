@@ -47,7 +47,7 @@ bool FolderExists(const std::string& path) {
     std::string copy = path;
     if (copy.back() == '/') copy.pop_back();
     // "/" itself becomes empty after dropping its slash; it is a folder all the same.
-    if (copy.empty()) copy = "/";
+    if (copy.empty()) copy.push_back('/');
     return folderLookup(copy);
 }
 

@@ -40,38 +40,67 @@ std::vector<std::string> elevenFrames() {
     return args;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Batch, UsageErrorTest,
-    ::testing::Values(UsageCase{"NoArguments", {}}, UsageCase{"NoPictures", {"-f", kFrame}},
-                      UsageCase{"NoFrames", {"a.bmp"}},
-                      UsageCase{"UnknownOption", {"--frames", kFrame, "a.bmp"}},
-                      UsageCase{"MissingValue", {"a.bmp", "-f"}},
-                      UsageCase{"EightNumbers", {"-f", "5,5,5,5,0,0,0,0", "a.bmp"}},
-                      UsageCase{"TenNumbers", {"-f", kFrame + ",0", "a.bmp"}},
-                      UsageCase{"NotANumber", {"-f", "5,5,5,5,0,x,0,0,0", "a.bmp"}},
-                      UsageCase{"Beyond16Bits", {"-f", "5,5,5,5,0,40000,0,0,0", "a.bmp"}},
-                      UsageCase{"KindTwo", {"-f", "5,5,5,5,0,0,0,0,2", "a.bmp"}},
-                      UsageCase{"ElevenFrames", elevenFrames()},
-                      UsageCase{"FrameAndRegistration", {"-f", kFrame, "-r", "#1", "a.bmp"}},
-                      UsageCase{"NestWithoutFrame", {"--nest", "3", "-r", "#1", "a.bmp"}},
-                      UsageCase{"NestWithTwoFrames",
-                                {"--nest", "2", "-f", kFrame, "-f", kFrame, "a.bmp"}},
-                      UsageCase{"NestEleven", {"--nest", "11", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"QualityZero", {"--quality", "0", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"QualityText", {"--quality", "high", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"JobsZero", {"-j", "0", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"FormatGif", {"--format", "gif", "-f", kFrame, "a.bmp"}},
-                      // Frames no picture can take fail before any picture is read.
-                      UsageCase{"NegativeWidth", {"-f", "-8,5,5,5,0,0,0,0,0", "a.bmp"}},
-                      UsageCase{"ZeroWidths", {"-f", "0,0,0,0,0,0,0,0,0", "a.bmp"}},
-                      UsageCase{"WidthSumOverflows", {"-f", "20000,20000,5,5,0,0,0,0,0", "a.bmp"}},
-                      UsageCase{"NegativePosition", {"-f", "5,5,5,5,0,0,-1,0,0", "a.bmp"}},
-                      UsageCase{"OverwriteAndSkipExisting",
-                                {"--overwrite", "--skip-existing", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"ShardBeyondItsCount", {"--shard", "3/2", "-f", kFrame, "a.bmp"}},
-                      UsageCase{"MissingFilesFromList", {"--files-from", "list.txt", "-f", kFrame}},
-                      UsageCase{"QuietWithValue", {"--quiet=yes", "-f", kFrame, "a.bmp"}}),
-    [](const ::testing::TestParamInfo<UsageCase>& c) { return std::string(c.param.name); });
+std::vector<UsageCase> usageCases() {
+    return {
+        UsageCase{"NoArguments", {}}, UsageCase{"NoPictures", {"-f", kFrame}},
+        UsageCase{"NoFrames", {"a.bmp"}}, UsageCase{"UnknownOption", {"--frames", kFrame, "a.bmp"}},
+        UsageCase{"MissingValue", {"a.bmp", "-f"}},
+        UsageCase{"EightNumbers", {"-f", "5,5,5,5,0,0,0,0", "a.bmp"}},
+        UsageCase{"TenNumbers", {"-f", kFrame + ",0", "a.bmp"}},
+        UsageCase{"NotANumber", {"-f", "5,5,5,5,0,x,0,0,0", "a.bmp"}},
+        UsageCase{"Beyond16Bits", {"-f", "5,5,5,5,0,40000,0,0,0", "a.bmp"}},
+        UsageCase{"KindTwo", {"-f", "5,5,5,5,0,0,0,0,2", "a.bmp"}},
+        UsageCase{"ElevenFrames", elevenFrames()},
+        UsageCase{"FrameAndRegistration", {"-f", kFrame, "-r", "#1", "a.bmp"}},
+        UsageCase{"NestWithoutFrame", {"--nest", "3", "-r", "#1", "a.bmp"}},
+        UsageCase{"NestWithTwoFrames", {"--nest", "2", "-f", kFrame, "-f", kFrame, "a.bmp"}},
+        UsageCase{"NestEleven", {"--nest", "11", "-f", kFrame, "a.bmp"}},
+        UsageCase{"QualityZero", {"--quality", "0", "-f", kFrame, "a.bmp"}},
+        UsageCase{"QualityText", {"--quality", "high", "-f", kFrame, "a.bmp"}},
+        UsageCase{"JobsZero", {"-j", "0", "-f", kFrame, "a.bmp"}},
+        UsageCase{"FormatGif", {"--format", "gif", "-f", kFrame, "a.bmp"}},
+        // Frames no picture can take fail before any picture is read.
+        UsageCase{"NegativeWidth", {"-f", "-8,5,5,5,0,0,0,0,0", "a.bmp"}},
+        UsageCase{"ZeroWidths", {"-f", "0,0,0,0,0,0,0,0,0", "a.bmp"}},
+        UsageCase{"WidthSumOverflows", {"-f", "20000,20000,5,5,0,0,0,0,0", "a.bmp"}},
+        UsageCase{"NegativePosition", {"-f", "5,5,5,5,0,0,-1,0,0", "a.bmp"}},
+        UsageCase{"OverwriteAndSkipExisting",
+                  {"--overwrite", "--skip-existing", "-f", kFrame, "a.bmp"}},
+        UsageCase{"ShardBeyondItsCount", {"--shard", "3/2", "-f", kFrame, "a.bmp"}},
+        UsageCase{"MissingFilesFromList", {"--files-from", "list.txt", "-f", kFrame}},
+        UsageCase{"QuietWithValue", {"--quiet=yes", "-f", kFrame, "a.bmp"}},
+        UsageCase{"RegistrationTwice", {"-r", "#1", "-r", "#2", "a.bmp"}},
+        UsageCase{"FilesFromTwice", {"--files-from", "-", "--files-from", "-", "-f", kFrame}},
+        UsageCase{"SuffixWithSlash", {"--suffix", "a/b", "-f", kFrame, "a.bmp"}},
+        UsageCase{"EmptyOutput", {"-o", "", "-f", kFrame, "a.bmp"}},
+        UsageCase{"MemoryZero", {"--memory", "0", "-f", kFrame, "a.bmp"}},
+        UsageCase{"SettingsWithoutRegistration", {"--settings", "s.ini", "-f", kFrame, "a.bmp"}},
+        UsageCase{"ListWithPictures", {"--list-registrations", "a.bmp"}},
+        UsageCase{"SampleWithPictures", {"--make-sample", "s.jpg", "a.bmp"}},
+        UsageCase{"SampleSizeAlone", {"--sample-size", "9x9", "-f", kFrame, "a.bmp"}},
+        UsageCase{"SampleSizeText", {"--make-sample", "s.jpg", "--sample-size", "big"}},
+        UsageCase{"OutputAgainstFormat", {"-f", kFrame, "a.bmp", "-o", "x.png", "--format", "bmp"}},
+        UsageCase{"OutputFileForTwo", {"-f", kFrame, "a.bmp", "a.bmp", "-o", "x.png"}}};
+}
+
+std::string caseName(const ::testing::TestParamInfo<UsageCase>& c) {
+    return c.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, UsageErrorTest, ::testing::ValuesIn(usageCases()), caseName);
+
+// Under a Japanese locale every usage error, and the pointer to --help, is Japanese throughout.
+class JapaneseUsageErrorTest : public UsageErrorTest {};
+
+TEST_P(JapaneseUsageErrorTest, SaysItAllInJapanese) {
+    writeBmp("a.bmp", 20, 20);
+    const BatchRun run = batch(GetParam().args, {"LC_ALL=ja_JP.UTF-8"});
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_FALSE(holdsEnglishProse(run.err)) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, JapaneseUsageErrorTest, ::testing::ValuesIn(usageCases()),
+                         caseName);
 
 TEST_F(BatchTest, HelpVersionAndANegativeFirstNumber) {
     const BatchRun help = batch({"--help"});

@@ -18,6 +18,21 @@ protected:
         return batch(
             {"-r", choice, "--settings", settings, "a.bmp", "-o", "out.bmp", "--overwrite"});
     }
+    // Choices of a registration, and the settings file to find it in, that cannot be replayed.
+    std::vector<std::pair<std::string, std::string>> refusedChoices() {
+        writeText("hand.ini",
+                  "[ListData001]\nDataNum=1\nListName=同名\nData01=4,4,4,4,0,0,0,0,0\n"
+                  "[ListData002]\nDataNum=1\nListName=同名\nData01=2,2,2,2,0,0,0,0,1\n"
+                  "[ListData003]\nDataNum=2\nListName=短い\nData01=4,4,4,4,0,0,0,0,0\n"
+                  "Data02=5,5,5\n"
+                  "[ListData004]\nDataNum=2\nListName=欠け\nData01=4,4,4,4,0,0,0,0,0\n");
+        return {
+            {"無い名前", "legacy.ini"}, {"空の登録", "legacy.ini"}, {"#4", "legacy.ini"},
+            {"#2", "legacy.ini"},       {"#0", "legacy.ini"},       {"#101", "legacy.ini"},
+            {"#1", "missing.ini"},      {"短い", "hand.ini"},       {"欠け", "hand.ini"},
+            {"同名", "hand.ini"},
+        };
+    }
     PixelSurface m_input;
 };
 
@@ -41,17 +56,7 @@ TEST_F(BatchRegistrationTest, JapaneseNamesAndSlotsReplayTheRecordedFrames) {
 }
 
 TEST_F(BatchRegistrationTest, RegistrationsThatCannotBeReplayedStopTheRunBeforeAnyPicture) {
-    writeText("hand.ini",
-              "[ListData001]\nDataNum=1\nListName=同名\nData01=4,4,4,4,0,0,0,0,0\n"
-              "[ListData002]\nDataNum=1\nListName=同名\nData01=2,2,2,2,0,0,0,0,1\n"
-              "[ListData003]\nDataNum=2\nListName=短い\nData01=4,4,4,4,0,0,0,0,0\nData02=5,5,5\n"
-              "[ListData004]\nDataNum=2\nListName=欠け\nData01=4,4,4,4,0,0,0,0,0\n");
-    const std::vector<std::pair<std::string, std::string>> refused = {
-        {"無い名前", "legacy.ini"}, {"空の登録", "legacy.ini"}, {"#4", "legacy.ini"},
-        {"#2", "legacy.ini"},       {"#0", "legacy.ini"},       {"#101", "legacy.ini"},
-        {"#1", "missing.ini"},      {"短い", "hand.ini"},       {"欠け", "hand.ini"},
-        {"同名", "hand.ini"},
-    };
+    const auto refused = refusedChoices();
     for (const auto& [choice, settings] : refused) {
         const BatchRun run = replay(choice, settings);
         EXPECT_EQ(run.status, 2) << choice << " " << run.err;
@@ -62,6 +67,15 @@ TEST_F(BatchRegistrationTest, RegistrationsThatCannotBeReplayedStopTheRunBeforeA
     ASSERT_EQ(replay("#2", "hand.ini").status, 0);
     EXPECT_TRUE(
         samePixels(load("out.bmp"), framedByEngine(m_input, {frame(2, 2, 2, 2, 0, 0, 0, 0, 1)})));
+}
+
+TEST_F(BatchRegistrationTest, RefusalsAreWordedInJapaneseUnderAJapaneseLocale) {
+    for (const auto& [choice, settings] : refusedChoices()) {
+        const BatchRun run =
+            batch({"-r", choice, "--settings", settings, "a.bmp"}, {"LC_ALL=ja_JP.UTF-8"});
+        EXPECT_EQ(run.status, 2) << choice;
+        EXPECT_FALSE(holdsEnglishProse(run.err)) << run.err;
+    }
 }
 
 TEST_F(BatchRegistrationTest, RecordingsAreListedAndAFileThatIsNoSettingsFileIsRefused) {

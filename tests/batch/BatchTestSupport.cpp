@@ -1,5 +1,6 @@
 #include "BatchTestSupport.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -31,6 +32,27 @@ PixelSurface framedByEngine(const PixelSurface& picture, const std::vector<Frame
         EXPECT_TRUE(applyFrame(target, p).has_value());
     }
     return framed;
+}
+
+bool holdsEnglishProse(const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        bool previousWasWord = false;
+        for (std::string token; words >> token;) {
+            while (!token.empty() &&
+                   std::string_view("():;").find(token.back()) != std::string::npos)
+                token.pop_back();
+            if (!token.empty() && token.front() == '(') token.erase(0, 1);
+            const bool word =
+                token.size() >= 2 && std::all_of(token.begin(), token.end(), [](char c) {
+                    return std::isalpha(static_cast<unsigned char>(c));
+                });
+            if (word && previousWasWord) return true;
+            previousWasWord = word;
+        }
+    }
+    return false;
 }
 
 void BatchTest::SetUp() {

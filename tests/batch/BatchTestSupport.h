@@ -22,6 +22,10 @@ std::string frameText(const FrameParams& p);
 // What the window's Execute leaves: every frame checked, then painted, in order.
 PixelSurface framedByEngine(const PixelSurface& picture, const std::vector<FrameParams>& frames);
 
+// Whether text holds English prose: two English words in a row, the names of options, files,
+// frames and formats aside. A Japanese message may name those, never explain in English.
+bool holdsEnglishProse(const std::string& text);
+
 class BatchTest : public ::testing::Test {
 protected:
     void SetUp() override;

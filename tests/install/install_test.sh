@@ -13,7 +13,9 @@ cmake --install "$build" --prefix "$work/root" > "$work/install.log"
 for f in bin/rimvista bin/rimvista-batch share/applications/$app.desktop \
          share/metainfo/$app.metainfo.xml share/icons/hicolor/scalable/apps/rimvista.svg \
          share/man/man1/rimvista.1.gz share/man/man1/rimvista-batch.1.gz \
-         share/doc/rimvista/copyright share/doc/rimvista-batch/changelog.gz; do
+         share/doc/rimvista/copyright share/doc/rimvista-batch/changelog.gz \
+         share/bash-completion/completions/rimvista-batch share/zsh/vendor-completions/_rimvista-batch \
+         share/fish/vendor_completions.d/rimvista-batch.fish; do
   [ -s "$work/root/$f" ] || fail "$f is not installed"
 done
 for s in 16 32 48 64 128 256; do
@@ -70,7 +72,8 @@ done
 ! grep -q 'rimvista-batch' <<< "$contents" || fail "the window's package holds the tool"
 contents=$(dpkg-deb -c "$batch")
 for f in ./usr/bin/rimvista-batch ./usr/share/man/man1/rimvista-batch.1.gz \
-         ./usr/share/doc/rimvista-batch/copyright ./usr/share/doc/rimvista-batch/changelog.gz; do
+         ./usr/share/doc/rimvista-batch/copyright ./usr/share/doc/rimvista-batch/changelog.gz \
+         ./usr/share/bash-completion/completions/rimvista-batch; do
   grep -q " $f\$" <<< "$contents" || fail "$f is not in the tool's package"
 done
 ! grep -qE 'bin/rimvista$|applications|icons' <<< "$contents" || fail "the tool's package holds the window"

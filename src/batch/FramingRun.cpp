@@ -1,0 +1,128 @@
+// A run over the planned pictures: the dry run's listing, the real run with its progress
+// display and interrupt handling, and the closing summary line.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include "batch/BatchRunner.h"
+#include "batch/Commands.h"
+#include "batch/InputList.h"
+#include "batch/MemoryGate.h"
+#include "batch/Messages.h"
+#include "batch/OutputWriter.h"
+
+namespace rimvista::batch {
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void requestStop(int) {
+    g_stop = true;
+}
+
+// The first Ctrl-C lets the pictures in work finish and be written whole; a second one ends
+// the program at once.
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+std::string summaryLine(const RunSummary& s, std::size_t strays) {
+    std::string line = std::to_string(s.succeeded) + say(" succeeded, ", " 件成功、") +
+                       std::to_string(s.failed) + say(" failed", " 件失敗");
+    if (s.kept > 0)
+        line += say(", ", "、") + std::to_string(s.kept) +
+                say(" already there (kept)", " 件は既にあるので残しました");
+    if (strays > 0)
+        line += say(", ", "、") + std::to_string(strays) +
+                say(" skipped (not pictures)", " 件は画像でないので飛ばしました");
+    if (s.skipped > 0)
+        line += say(", ", "、") + std::to_string(s.skipped) +
+                say(" not started (interrupted)", " 件は中断のため未処理");
+    return line + "\n";
+}
+
+RunSettings runSettings(const BatchOptions& o, FrameSequence frames) {
+    RunSettings settings;
+    settings.frames = std::move(frames);
+    settings.quality = o.quality;
+    settings.overwrite = o.overwrite;
+    settings.skipExisting = o.skipExisting;
+    settings.strip = o.strip;
+    settings.jobs = o.jobs.value_or(coreCount());
+    settings.memoryBudget = memoryBudget(o.memoryMegabytes);
+    settings.stop = &g_stop;
+    return settings;
+}
+
+}  // namespace
+
+std::variant<Plan, std::string> planRun(const BatchOptions& o, std::istream& standardInput) {
+    auto names = gatherInputs(o, standardInput);
+    if (auto* error = std::get_if<std::string>(&names)) return *error;
+    auto planned = planOutputs(o, std::get<std::vector<InputName>>(names));
+    if (!planned) return describe(planned.error());
+    Plan& plan = *planned;
+    if (o.shard) {
+        const auto [k, n] = *o.shard;
+        std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.input, k, n); });
+        std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.input, k, n); });
+    }
+    for (const Stray& stray : plan.strays)
+        std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), describe(stray.error).c_str());
+    return std::move(plan);
+}
+
+int dryRun(const Plan& plan, const BatchOptions& o) {
+    std::size_t failing = 0;
+    for (const PictureJob& job : plan.jobs) {
+        std::string note;
+        if (job.output != "-" && outputTaken(job.output)) {
+            if (o.overwrite)
+                note = say(" (replaces the existing file)", " (既存のファイルを置き換えます)");
+            else if (o.skipExisting)
+                note = say(" (already there, kept)", " (既にあるので残します)");
+            else {
+                note = say(" (already exists: would fail)", " (既にあるので失敗します)");
+                ++failing;
+            }
+        }
+        std::printf("%s -> %s%s\n", job.input.c_str(), job.output.c_str(), note.c_str());
+    }
+    return failing > 0 || !plan.strays.empty() ? 1 : 0;
+}
+
+int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
+    std::filesystem::path createdFolder;
+    if (plan.target.kind == OutputTarget::Kind::Folder && !plan.jobs.empty()) {
+        if (auto made = createOutputFolder(plan.target.path, createdFolder); !made) {
+            std::fprintf(stderr, "rimvista-batch: %s\n", describe(made.error()).c_str());
+            return 1;
+        }
+    }
+
+    const RunSettings settings = runSettings(o, std::move(frames));
+    catchInterrupts();
+    const Progress::Mode mode = o.quiet                   ? Progress::Mode::Quiet
+                                : ::isatty(STDERR_FILENO) ? Progress::Mode::Bar
+                                                          : Progress::Mode::Lines;
+    Progress progress(plan.jobs.size(), mode);
+    const RunSummary summary = runBatch(plan.jobs, settings, progress);
+    // A folder made for this run and left empty by it would only puzzle.
+    if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
+
+    const std::string line = summaryLine(summary, plan.strays.size());
+    std::fputs(line.c_str(),
+               plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
+    if (summary.skipped > 0) return kInterruptedStatus;
+    return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
+}
+
+}  // namespace rimvista::batch
