@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config lld clang-format
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libxcb1-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk openbox
   locales util-linux

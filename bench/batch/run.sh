@@ -5,6 +5,10 @@
 #   bash bench/batch/run.sh [--quick] [--runs N] [--keep DIR]
 #
 # --quick   skips the 20000 x 15000 picture (it needs about 1.5 GB of memory and a minute)
+#
+# PNG is timed on the generated landscape at 12 and 48 megapixels and on a 12-megapixel copy of
+# it with a photograph's grain added (by convert, so that it is random, not repeating); the file
+# sizes are compared as well as the times.
 # --runs N  repetitions of each timed command, the median counts (default 3)
 # --keep D  generate and keep the pictures in D instead of a temporary folder
 #
@@ -62,6 +66,9 @@ make_sample() {  # file size quality
 echo "generating pictures in $work ..."
 make_sample in48.jpg 8000x6000 92
 make_sample in48.bmp 8000x6000 92
+make_sample in12.png 4000x3000 92
+make_sample in48.png 8000x6000 92
+[[ -f grain12.png ]] || "$convert" in12.png -attenuate 0.15 +noise Gaussian grain12.png
 mkdir -p folder
 for i in $(seq -w 1 24); do make_sample "folder/p$i.jpg" 4000x3000 92; done
 [[ $quick -eq 1 ]] || make_sample in300.jpg 20000x15000 92
@@ -114,9 +121,12 @@ convert_folder() {
     for f in folder/*.jpg; do "$convert" "$f" -raise 6x6 -quality 100 "out-convert/${f##*/}"; done
 }
 batch_folder() { "$batch" -q --overwrite -j 2 --quality 100 -f 6,6,6,6,0,0,0,0,0 folder/*.jpg -o out-batch/; }
+convert_png() { "$convert" "$PNG_IN" -raise 6x6 out-convert.png; }
+batch_png() { "$batch" -q --overwrite -f 6,6,6,6,0,0,0,0,0 "$PNG_IN" -o out-batch.png; }
 batch_300() { "$batch" -q --overwrite --quality 100 -f 6,6,6,6,0,0,0,0,0 in300.jpg -o out300.jpg; }
 export convert batch
 export -f convert_jpg batch_jpg convert_bmp batch_bmp convert_folder batch_folder batch_300
+export -f convert_png batch_png
 
 echo "timing (median of $runs runs each, run alternately) ..."
 pixels48=$((8000 * 6000 * 4))
@@ -141,6 +151,25 @@ speed=$(awk -v a="$A_S" -v b="$B_S" 'BEGIN { printf "%.2f", a / b }')
 line "24 x 12 MP JPEG folder: convert one by one %.2f s, rimvista-batch -j 2 %.2f s (%d MB)" \
     "$A_S" "$B_S" $((B_KB / 1024))
 line "    throughput %s x (target >= 6: %s)" "$speed" "$(verdict "$speed" 6 min)"
+
+# PNG -> frame -> PNG: speed, the size of the file against convert's, and peak memory.
+png_row() {  # input label speed-target
+    export PNG_IN=$1
+    side_by_side convert_png batch_png
+    local speed size ratio mb
+    speed=$(awk -v a="$A_S" -v b="$B_S" 'BEGIN { printf "%.2f", a / b }')
+    size=$(stat -c %s out-batch.png)
+    ratio=$(awk -v a="$(stat -c %s out-convert.png)" -v b="$size" 'BEGIN { printf "%.3f", b / a }')
+    mb=$((B_KB / 1024))
+    line "%s PNG -> PNG: convert %.2f s %d MB, rimvista-batch %.2f s %d MB, %d bytes" \
+        "$2" "$A_S" $((A_KB / 1024)) "$B_S" "$mb" "$size"
+    line "    speed %s x (target >= %s: %s); size %s x convert's (target <= 1.05: %s); memory %d MB (target <= 64 MB: %s)" \
+        "$speed" "$3" "$(verdict "$speed" "$3" min)" "$ratio" "$(verdict "$ratio" 1.0501 max)" \
+        "$mb" "$(verdict "$mb" 64.5 max)"
+}
+png_row in12.png "12 MP" 3
+png_row grain12.png "12 MP grainy" 3
+png_row in48.png "48 MP" 3
 
 if [[ $quick -eq 0 ]]; then
     read -r s kb < <(measure batch_300)

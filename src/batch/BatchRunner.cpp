@@ -52,23 +52,29 @@ void keepCarried(files::PictureMetadata& m, const files::Carries& carries) {
     if (!carries.density) m.density.reset();
 }
 
-// What an input's output should keep besides its pixels, when its format tells it apart from
-// the pixels: metadata and the encoding choices.
-void describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
+// What an input's output should keep besides its pixels, told apart from the pixels:
+// metadata, the encoding choices and, for rows, whether they carry alpha. False, leaving e as it
+// was, when the file does not let them be read so.
+bool describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
     const files::PictureFormat& format = files::pictureFormat(job.inputFormat);
-    if (!format.readFacts) return;
+    if (!format.readFacts) return true;
     files::InputFile file;
-    files::PictureFacts facts;
-    if (file.open(job.input)) facts = format.readFacts(file);
+    Result<files::PictureFacts> read = files::PictureFacts{};
+    if (file.open(job.input)) read = format.readFacts(file);
+    if (!read) return false;
+    files::PictureFacts& facts = *read;
     if (!settings.quality && facts.quality) e.quality = *facts.quality;
     if (facts.sampling) e.sampling = *facts.sampling;
     e.extras.grey = facts.grey;
     e.extras.metadata = std::move(facts.metadata);
+    e.rowAlpha = facts.alpha;
     // The reader has turned the pixels upright.
     if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
+    return true;
 }
 
-// Reads the picture with what its output should keep: metadata, alpha, encoding choices.
+// Reads the picture with what its output should keep: metadata, alpha, encoding choices. Where
+// the reader gives them too (PNG), its own stand when they cannot be read apart from the pixels.
 files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
     e.quality = settings.quality.value_or(kDefaultQuality);
     files::LoadResult loaded = files::loadPicture(job.input, &e.extras);
@@ -128,10 +134,11 @@ bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few
 // blocks. Empty when the whole-picture path must take it: a file that cannot be read by rows
-// (turned, progressive, CMYK, compressed BMP), or one whose frames do not fit, whose rows failed
-// to come or whose output could not be started, so that the failure is reported in the words
-// and the order of checks of the whole-picture path. A failure while writing rows (a full disk)
-// is reported as such: reading the picture whole would not help.
+// (turned, progressive, CMYK, compressed BMP, interlaced PNG), or one whose frames do not fit,
+// whose metadata cannot be read apart from its rows, whose rows failed to come or whose output
+// could not be started, so that the failure is reported in the words and the order of checks of
+// the whole-picture path. A failure while writing rows (a full disk) is reported as such:
+// reading the picture whole would not help.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
                                             const files::PictureHeader& header, MemoryGate& gate) {
     Encoding encoding;
@@ -150,7 +157,7 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
     // as damaged before its frames are checked, and pictures too small for their frames are
     // cheap to read whole.
     if (checkSequence(settings.frames, rows.width(), rows.height())) return std::nullopt;
-    describeInput(job, settings, encoding);
+    if (!describeInput(job, settings, encoding)) return std::nullopt;
     finishMetadata(encoding, settings, job.format);
     dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;

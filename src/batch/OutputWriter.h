@@ -19,9 +19,10 @@ struct Encoding {
     int quality = 92;
     files::ChromaSampling sampling = files::ChromaSampling::S444;
     files::PictureExtras extras;  // alpha and grey for PNG; the metadata for every format
+    bool rowAlpha = false;        // streamed: the rows carry alpha in their reserved bytes
 
     // As the format's writers take it: with the metadata, as far as the format carries it.
-    files::Encoding forWriting() const { return {quality, sampling, &extras}; }
+    files::Encoding forWriting() const { return {quality, sampling, &extras, rowAlpha}; }
 };
 
 // True when something (a file, a folder, a dangling link) has the output's name.

@@ -54,7 +54,7 @@ LoadResult read(const InputFile& file, const std::string&, PictureExtras*) {
 }
 
 // The density, stated in pixels per metre; 0 or absurd figures mean none was meant.
-PictureFacts readFacts(const InputFile& file) {
+Result<PictureFacts> readFacts(const InputFile& file) {
     PictureFacts facts;
     std::uint8_t field[8];
     if (file.size() < 46 || !file.readAt(38, field, sizeof field)) return facts;
@@ -87,7 +87,8 @@ const PictureFormat& bmpFormat() {
         .probe = probe,
         .readCost = readCost,
         .writeCost = writeCost,
-        .streamCost = rowCodecCost,
+        .rowReadCost = rowCodecCost,
+        .rowWriteCost = rowCodecCost,
         .read = read,
         .readFacts = readFacts,
         .write = write,

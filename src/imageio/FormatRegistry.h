@@ -46,6 +46,8 @@ struct PictureFacts {
     std::optional<ChromaSampling> sampling;
     bool grey = false;
     int orientation = 1;  // the reader turns the pixels upright by it
+    // PNG: the picture has alpha, which its row reader leaves in each pixel's reserved byte.
+    bool alpha = false;
 };
 
 // How a picture is written besides its format.
@@ -54,6 +56,9 @@ struct Encoding {
     ChromaSampling sampling = ChromaSampling::S444;
     // What the file carries besides its colours; null for the plain file the window writes.
     const PictureExtras* extras = nullptr;
+    // Rows written by a row writer carry alpha in their reserved bytes, as the PNG row reader
+    // leaves it (formats without alpha ignore it); the whole-picture writers take extras' plane.
+    bool alphaInRows = false;
 };
 
 // The kinds of metadata a format's files can hold.
@@ -79,17 +84,19 @@ struct PictureFormat {
     Result<PictureHeader> (*probe)(const InputFile& file);
     // Bytes held at the peak of reading the whole picture, the picture included; of writing a
     // width x height picture whole, the picture included; and the codec's own buffers when a
-    // picture of that width streams (null where the format does not stream).
+    // picture of that width is read or written by rows (null where the format does not stream).
     std::uint64_t (*readCost)(const PictureHeader& header);
     std::uint64_t (*writeCost)(int width, int height);
-    std::uint64_t (*streamCost)(int width);
+    std::uint64_t (*rowReadCost)(int width);
+    std::uint64_t (*rowWriteCost)(int width);
 
     // The whole picture. extras, when given, receive what the reader finds besides the colours
-    // (readers whose facts come from readFacts leave them alone). path names file.
+    // (PNG's reader fills them all; the others leave to readFacts what it gives). path names
+    // file.
     LoadResult (*read)(const InputFile& file, const std::string& path, PictureExtras* extras);
-    // The metadata and encoding choices without decoding the pixels; null when they come with
-    // read (into its extras).
-    PictureFacts (*readFacts)(const InputFile& file);
+    // The metadata and encoding choices without decoding the pixels (where read also gives
+    // them into its extras, the same); an error when the file does not let them be read so.
+    Result<PictureFacts> (*readFacts)(const InputFile& file);
     Result<void> (*write)(const PixelSurface& picture, const std::string& path,
                           const Encoding& encoding);
     // Rows a block at a time; null where the format does not stream. A reader gives

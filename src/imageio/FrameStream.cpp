@@ -164,12 +164,14 @@ int streamBlockRows(int width, const StreamOptions& options) {
 std::size_t streamMemoryNeed(int width, const StreamOptions& options) {
     const std::size_t block =
         std::size_t(std::max(width, 1)) * 4 * std::size_t(streamBlockRows(width, options));
-    // Each codec holds a few rows of its own plus its file buffer; the output's segments are held
-    // once more as the encoder's output. The input is taken to be as costly as the output.
+    // Each codec holds a few rows of its own plus its file buffer (PNG's writer, the blocks its
+    // deflate has in work on every core); the output's segments are held once more as the
+    // encoder's output. The input is taken to cost what reading the output's format would.
     const PictureFormat& format = pictureFormat(options.format);
     const PictureMetadata* metadata = metadataOf(options.encoding);
     const std::size_t codecs =
-        (format.streamCost ? 2 * format.streamCost(width) : 0) +
+        (format.rowReadCost ? format.rowReadCost(width) : 0) +
+        (format.rowWriteCost ? format.rowWriteCost(width) : 0) +
         (metadata ? metadata->icc.size() + metadata->exif.size() + metadata->xmp.size() : 0);
     return block * std::size_t(std::max(options.ringBlocks, 1) + 2) + codecs;
 }

@@ -78,10 +78,10 @@ LoadResult read(const InputFile& file, const std::string&, PictureExtras*) {
     return readJpeg(bytes->data(), bytes->size());
 }
 
-PictureFacts readFacts(const InputFile& file) {
+Result<PictureFacts> readFacts(const InputFile& file) {
     std::vector<std::uint8_t> head(
         static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kHeadWindow)));
-    if (!file.readAt(0, head.data(), head.size())) return {};
+    if (!file.readAt(0, head.data(), head.size())) return PictureFacts{};
     JpegFacts facts = readJpegFacts(head.data(), head.size());
     if (!facts.complete && head.size() < file.size()) {  // a large profile: read it all
         head.resize(static_cast<std::size_t>(file.size()));
@@ -115,7 +115,8 @@ const PictureFormat& jpegFormat() {
         .probe = probe,
         .readCost = readCost,
         .writeCost = writeCost,
-        .streamCost = rowCodecCost,
+        .rowReadCost = rowCodecCost,
+        .rowWriteCost = rowCodecCost,
         .read = read,
         .readFacts = readFacts,
         .write = write,

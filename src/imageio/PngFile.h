@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/PixelSurface.h"
+#include "imageio/FormatRegistry.h"
 #include "imageio/PictureMetadata.h"
 #include "imageio/PictureReader.h"
 
@@ -21,6 +22,11 @@ bool isPng(const std::uint8_t* data, std::size_t size);
 // Reads a PNG file; extras, when given, receive the alpha channel, the colour type and the
 // metadata.
 LoadResult readPng(const std::string& path, PngExtras* extras);
+
+// What readPng tells besides the pixels (the colour type, whether the picture has alpha, and
+// the metadata as readPng gives it, wherever the file keeps it), found without inflating the
+// rows; an error when the file cannot be read so.
+Result<PictureFacts> readPngFacts(const InputFile& file);
 
 // Writes RGB, or RGBA when alpha is not empty (grey when grey is set), with the metadata, through
 // AtomicFile.

@@ -1,9 +1,9 @@
 // The registry's PNG entry.
-#include <algorithm>
 #include <array>
 #include <climits>
 
 #include "imageio/FormatEntries.h"
+#include "imageio/PngEncoder.h"
 #include "imageio/PngFile.h"
 
 namespace rimvista::files {
@@ -39,10 +39,10 @@ std::uint64_t readCost(const PictureHeader& h) {
            2 * (std::uint64_t(h.width) * 8 + 64);
 }
 
-// The picture and its alpha plane, one packed row, and the file buffer.
+// The picture and its alpha plane, and the blocks of rows the encoder has in work.
 std::uint64_t writeCost(int width, int height) {
     const std::uint64_t pixels = pictureBytes(width, height) / 4;
-    return pixels * 5 + std::uint64_t(std::max(width, 0)) * 4 + (std::uint64_t{1} << 20);
+    return pixels * 5 + PngEncoder::memoryNeed(width);
 }
 
 LoadResult read(const InputFile&, const std::string& path, PictureExtras* extras) {
@@ -51,6 +51,18 @@ LoadResult read(const InputFile&, const std::string& path, PictureExtras* extras
 
 Result<void> write(const PixelSurface& picture, const std::string& path, const Encoding& e) {
     return savePng(picture, path, e.extras ? *e.extras : PictureExtras{});
+}
+
+// Besides the codec's own rows, the blocks the deflate has in work on every core.
+std::uint64_t rowWriteCost(int width) {
+    return rowCodecCost(width) + PngEncoder::memoryNeed(width);
+}
+
+// The file savePng writes; the alpha, where the rows carry it, from their reserved bytes.
+Opened<RowWriter> openWriter(const std::string& path, int width, int height, const Encoding& e) {
+    static const PictureMetadata none;
+    return openPngRowWriter(path, width, height, e.extras && e.extras->grey, e.alphaInRows,
+                            e.extras ? e.extras->metadata : none);
 }
 
 }  // namespace
@@ -72,12 +84,13 @@ const PictureFormat& pngFormat() {
         .probe = probe,
         .readCost = readCost,
         .writeCost = writeCost,
-        .streamCost = nullptr,
+        .rowReadCost = rowCodecCost,
+        .rowWriteCost = rowWriteCost,
         .read = read,
-        .readFacts = nullptr,
+        .readFacts = readPngFacts,
         .write = write,
-        .openRowReader = nullptr,
-        .openRowWriter = nullptr,
+        .openRowReader = openPngRowReader,
+        .openRowWriter = openWriter,
     };
     return format;
 }

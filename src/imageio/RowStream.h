@@ -4,9 +4,10 @@
 // handed over as 32-bit pixels (blue, green, red, reserved), stride pixels apart.
 //
 // Only formats whose rows can be produced without the whole picture stream: BMP without
-// run-length compression, and baseline JPEG in colour or grey that needs no turning (Exif
-// orientation 1). Everything else reports that it cannot stream, and the caller takes the
-// whole-picture path; an output file is only ever created once its input has streamed open.
+// run-length compression, baseline JPEG in colour or grey that needs no turning (Exif
+// orientation 1), and PNG that is not interlaced. Everything else reports that it cannot stream,
+// and the caller takes the whole-picture path; an output file is only ever created once its input
+// has streamed open.
 
 #include <cstddef>
 #include <memory>
@@ -54,6 +55,9 @@ using Opened = Result<std::unique_ptr<T>>;
 Opened<RowReader> openRowReader(const std::string& path);
 Opened<RowReader> openBmpRowReader(std::unique_ptr<InputFile> file);
 Opened<RowReader> openJpegRowReader(std::unique_ptr<InputFile> file);
+// Rows as readPng gives them, but with the alpha, where the picture has one, left in each
+// pixel's reserved byte.
+Opened<RowReader> openPngRowReader(std::unique_ptr<InputFile> file);
 
 // The same files saveBmp and saveJpeg write for a width x height picture.
 Opened<RowWriter> openBmpRowWriter(const std::string& path, int width, int height,
@@ -63,5 +67,9 @@ Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int heig
 // plain JFIF segment (metadata stays the caller's and must outlive the call only).
 Opened<RowWriter> openJpegRowWriter(const std::string& path, int width, int height, int quality,
                                     ChromaSampling sampling, const PictureMetadata* metadata);
+// The file savePng writes for a picture of that colour type with that metadata; with alpha,
+// the alpha channel is taken from each pixel's reserved byte.
+Opened<RowWriter> openPngRowWriter(const std::string& path, int width, int height, bool grey,
+                                   bool alpha, const PictureMetadata& metadata);
 
 }  // namespace rimvista::files
