@@ -13,6 +13,7 @@
 #include "imageio/CodecSupport.h"
 #include "imageio/FormatRegistry.h"
 #include "imageio/FrameStream.h"
+#include "imageio/KeptMetadata.h"
 
 namespace rimvista::batch {
 
@@ -43,29 +44,16 @@ std::string notRead(const Error& error) {
     return say("cannot be read: ", "読み込めません: ") + describe(error);
 }
 
-// Keeps of the metadata only what the output format can carry.
-void keepCarried(files::PictureMetadata& m, const files::Carries& carries) {
-    if (!carries.profile) m.icc.clear();
-    if (!carries.exif) m.exif.clear();
-    if (!carries.xmp) m.xmp.clear();
-    if (!carries.comments) m.comments.clear();
-    if (!carries.density) m.density.reset();
-}
-
 // What an input's output should keep besides its pixels, when its format tells it apart from
 // the pixels: metadata and the encoding choices.
 void describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
-    const files::PictureFormat& format = files::pictureFormat(job.inputFormat);
-    if (!format.readFacts) return;
-    files::InputFile file;
-    files::PictureFacts facts;
-    if (file.open(job.input)) facts = format.readFacts(file);
-    if (!settings.quality && facts.quality) e.quality = *facts.quality;
-    if (facts.sampling) e.sampling = *facts.sampling;
-    e.extras.grey = facts.grey;
-    e.extras.metadata = std::move(facts.metadata);
-    // The reader has turned the pixels upright.
-    if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
+    std::optional<files::PictureFacts> facts =
+        files::factsForCopy(files::pictureFormat(job.inputFormat), job.input);
+    if (!facts) return;
+    if (!settings.quality && facts->quality) e.quality = *facts->quality;
+    if (facts->sampling) e.sampling = *facts->sampling;
+    e.extras.grey = facts->grey;
+    e.extras.metadata = std::move(facts->metadata);
 }
 
 // Reads the picture with what its output should keep: metadata, alpha, encoding choices.
@@ -77,25 +65,19 @@ files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, 
     return loaded;
 }
 
-// The metadata as the output will carry it: no thumbnail that no longer shows the picture,
-// nothing with --strip, nothing the output format cannot hold.
-void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId output) {
-    files::dropExifThumbnail(e.extras.metadata.exif);
-    if (settings.strip) e.extras.metadata = {};
-    keepCarried(e.extras.metadata, files::pictureFormat(output).carries);
+// PNG keeps its input's colour type, JPEG its chroma sampling; BMP is always in colour.
+bool writtenGrey(const Encoding& e, files::FormatId output) {
+    return output == files::FormatId::Png
+               ? e.extras.grey
+               : output == files::FormatId::Jpeg && e.sampling == files::ChromaSampling::Grey;
 }
 
-// A profile describes one colour model; kept on an output of another (the RGB pixels read from
-// a CMYK JPEG, a grey picture written in colour) it would make viewers show wrong colours.
-void dropMismatchedProfile(Encoding& e, files::FormatId output) {
-    std::vector<std::uint8_t>& icc = e.extras.metadata.icc;
-    if (icc.size() < 20) return;
-    const std::string space(icc.begin() + 16, icc.begin() + 20);
-    const bool grey =
-        output == files::FormatId::Png
-            ? e.extras.grey
-            : output == files::FormatId::Jpeg && e.sampling == files::ChromaSampling::Grey;
-    if (space != (grey ? "GRAY" : "RGB ")) icc.clear();
+// The metadata as the output will carry it: nothing with --strip, otherwise what any framed
+// copy keeps.
+void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId output) {
+    if (settings.strip) e.extras.metadata = {};
+    files::fitMetadataToCopy(e.extras.metadata, files::pictureFormat(output),
+                             writtenGrey(e, output));
 }
 
 }  // namespace
@@ -152,7 +134,6 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
     if (checkSequence(settings.frames, rows.width(), rows.height())) return std::nullopt;
     describeInput(job, settings, encoding);
     finishMetadata(encoding, settings, job.format);
-    dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;
     frames.reserve(settings.frames.size());
     for (const FrameParams& p : settings.frames) frames.push_back({p, frameStrength(p)});
@@ -180,7 +161,6 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
     files::LoadResult loaded = readInput(job, settings, encoding);
     if (!loaded) return failed(notRead(loaded.error()));
     finishMetadata(encoding, settings, job.format);
-    dropMismatchedProfile(encoding, job.format);
     PixelSurface& picture = *loaded;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
         return failed(frameCheckText(failure->check, picture.width(), picture.height(),
