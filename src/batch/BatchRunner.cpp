@@ -13,6 +13,7 @@
 #include "imageio/CodecSupport.h"
 #include "imageio/FormatRegistry.h"
 #include "imageio/FrameStream.h"
+#include "imageio/KeptMetadata.h"
 
 namespace rimvista::batch {
 
@@ -43,24 +44,13 @@ std::string notRead(const Error& error) {
     return say("cannot be read: ", "読み込めません: ") + describe(error);
 }
 
-// Keeps of the metadata only what the output format can carry.
-void keepCarried(files::PictureMetadata& m, const files::Carries& carries) {
-    if (!carries.profile) m.icc.clear();
-    if (!carries.exif) m.exif.clear();
-    if (!carries.xmp) m.xmp.clear();
-    if (!carries.comments) m.comments.clear();
-    if (!carries.density) m.density.reset();
-}
-
 // What an input's output should keep besides its pixels, told apart from the pixels:
 // metadata, the encoding choices and, for rows, whether they carry alpha. False, leaving e as it
 // was, when the file does not let them be read so.
 bool describeInput(const PictureJob& job, const RunSettings& settings, Encoding& e) {
     const files::PictureFormat& format = files::pictureFormat(job.inputFormat);
     if (!format.readFacts) return true;
-    files::InputFile file;
-    Result<files::PictureFacts> read = files::PictureFacts{};
-    if (file.open(job.input)) read = format.readFacts(file);
+    Result<files::PictureFacts> read = files::factsForCopy(format, job.input);
     if (!read) return false;
     files::PictureFacts& facts = *read;
     if (!settings.quality && facts.quality) e.quality = *facts.quality;
@@ -68,8 +58,6 @@ bool describeInput(const PictureJob& job, const RunSettings& settings, Encoding&
     e.extras.grey = facts.grey;
     e.extras.metadata = std::move(facts.metadata);
     e.rowAlpha = facts.alpha;
-    // The reader has turned the pixels upright.
-    if (facts.orientation != 1) files::resetExifOrientation(e.extras.metadata.exif);
     return true;
 }
 
@@ -83,25 +71,19 @@ files::LoadResult readInput(const PictureJob& job, const RunSettings& settings, 
     return loaded;
 }
 
-// The metadata as the output will carry it: no thumbnail that no longer shows the picture,
-// nothing with --strip, nothing the output format cannot hold.
-void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId output) {
-    files::dropExifThumbnail(e.extras.metadata.exif);
-    if (settings.strip) e.extras.metadata = {};
-    keepCarried(e.extras.metadata, files::pictureFormat(output).carries);
+// PNG keeps its input's colour type, JPEG its chroma sampling; BMP is always in colour.
+bool writtenGrey(const Encoding& e, files::FormatId output) {
+    return output == files::FormatId::Png
+               ? e.extras.grey
+               : output == files::FormatId::Jpeg && e.sampling == files::ChromaSampling::Grey;
 }
 
-// A profile describes one colour model; kept on an output of another (the RGB pixels read from
-// a CMYK JPEG, a grey picture written in colour) it would make viewers show wrong colours.
-void dropMismatchedProfile(Encoding& e, files::FormatId output) {
-    std::vector<std::uint8_t>& icc = e.extras.metadata.icc;
-    if (icc.size() < 20) return;
-    const std::string space(icc.begin() + 16, icc.begin() + 20);
-    const bool grey =
-        output == files::FormatId::Png
-            ? e.extras.grey
-            : output == files::FormatId::Jpeg && e.sampling == files::ChromaSampling::Grey;
-    if (space != (grey ? "GRAY" : "RGB ")) icc.clear();
+// The metadata as the output will carry it: nothing with --strip, otherwise what any framed
+// copy keeps.
+void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId output) {
+    if (settings.strip) e.extras.metadata = {};
+    files::fitMetadataToCopy(e.extras.metadata, files::pictureFormat(output),
+                             writtenGrey(e, output));
 }
 
 }  // namespace
@@ -159,7 +141,6 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
     if (checkSequence(settings.frames, rows.width(), rows.height())) return std::nullopt;
     if (!describeInput(job, settings, encoding)) return std::nullopt;
     finishMetadata(encoding, settings, job.format);
-    dropMismatchedProfile(encoding, job.format);
     std::vector<PaintedFrame> frames;
     frames.reserve(settings.frames.size());
     for (const FrameParams& p : settings.frames) frames.push_back({p, frameStrength(p)});
@@ -187,7 +168,6 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
     files::LoadResult loaded = readInput(job, settings, encoding);
     if (!loaded) return failed(notRead(loaded.error()));
     finishMetadata(encoding, settings, job.format);
-    dropMismatchedProfile(encoding, job.format);
     PixelSurface& picture = *loaded;
     if (auto failure = checkSequence(settings.frames, picture.width(), picture.height()))
         return failed(frameCheckText(failure->check, picture.width(), picture.height(),

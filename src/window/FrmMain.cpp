@@ -275,7 +275,8 @@ void FrmMain::cmdExit_Click() {
     close();
 }
 
-void FrmMain::pictureLoaded(PixelSurface picture) {
+void FrmMain::pictureLoaded(PixelSurface picture, files::PictureMetadata metadata) {
+    m_metadata = std::move(metadata);
     zoomForNewPicture(QSize(picture.width(), picture.height()));
     Picture1->setPicture(std::move(picture));
     applyZoom();  // a chosen zoom stays for the next picture; fitting fits the new one

@@ -27,6 +27,7 @@
 
 #include "core/FrameParams.h"
 #include "core/PixelSurface.h"
+#include "imageio/PictureMetadata.h"
 
 class QCheckBox;
 class QDragMoveEvent;
@@ -51,6 +52,7 @@ class PictureBox;
 class UndoSnapshot;
 class Viewport;
 class X11Frame;
+struct WindowPicture;
 
 struct FrmMainOptions {
     // Settings file to use; empty means the program's own (beside the executable, or the
@@ -132,7 +134,8 @@ public:
     // ---- files ----
     // The steps after a picture was loaded by the open command or a drop: show it, reset the
     // view, the size label, the parameters and the history, enable the picture commands.
-    void pictureLoaded(PixelSurface picture);
+    // metadata is what a saved copy of the picture keeps.
+    void pictureLoaded(PixelSurface picture, files::PictureMetadata metadata = {});
     void cmdOpen_Click();
     void cmdSave_Click();
     // The save command; true only when the picture was written.
@@ -146,7 +149,9 @@ public:
     // Drag-over: true when a drop of this data would be accepted (effect 1).
     bool acceptsDrop(const QMimeData* data) const;
     void pictureDropped(const QMimeData* data);  // picCont_/Picture1_OLEDragDrop
-    // The file named on the command line, with a drop's checks, message and steps.
+    // The file named on the command line, with a drop's steps; it opens when a drop of it would
+    // or when its contents are BMP or JPEG whatever its name. A failure names the file and says
+    // why.
     void openCommandLineFile(const QString& path);
     FileDialogControl& CommonDialog1();
 
@@ -226,6 +231,9 @@ private:
     // picture that fits at another zoom than 100 % stays at the near edge.
     int placeAtShare(QScrollBar* bar, double share, int pictureExtent, int viewExtent);
     void markSaved();
+    // A dropped or named picture, already read: once the current one may go (the question about
+    // unsaved frames), it takes its place with the drop's steps and path fields.
+    void replaceWithDropped(const QString& path, WindowPicture&& picture);
     // Empties the parameter boxes' own undo histories (after 実行 and 戻す).
     void forgetTyping();
     // Runs a command that may disable the control with the focus, then gives the focus back to
@@ -272,6 +280,8 @@ private:
     std::uint64_t m_nextState = 1;
     std::uint64_t m_savedState = 0;
     bool m_pictureFileOpened = false;
+    // What the picture's file carried besides its pixels, for the saved copy.
+    files::PictureMetadata m_metadata;
 
     double m_zoomSetting = 1.0;
     bool m_zoomChosen = false;

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "imageio/FormatRegistry.h"
+#include "imageio/KeptMetadata.h"
 #include "window/BusyCursor.h"
 #include "window/DropTarget.h"
 #include "window/FileDialogControl.h"
@@ -25,7 +26,7 @@ namespace rimvista {
 
 namespace {
 
-files::LoadResult loadWithBusyCursor(const QString& path) {
+Result<WindowPicture> loadWithBusyCursor(const QString& path) {
     BusyCursor busy;
     return loadWindowPicture(fsName(path));
 }
@@ -40,24 +41,14 @@ std::optional<QString> singleDroppedFile(const QMimeData* dropData) {
     return path;
 }
 
-// Loads `path` (nothing: a drop that carried no usable file) with the drop's steps and message.
-void openAsDropped(FrmMain& window, const std::optional<QString>& path) {
-    try {
-        files::LoadResult loaded =
-            path ? loadWithBusyCursor(*path) : Error::of(ErrorKind::NoSuchFile);
-        if (loaded) {
-            window.pictureLoaded(std::move(*loaded));
-            // The path keeps its own letter case: on a case-sensitive file system a lower-cased
-            // copy would name another file, or none.
-            window.DataFolder = window.GetFolderName(*path);
-            window.SaveFile = window.ProposedSavePath(*path);
-            window.PictureFile = *path;
-            return;
-        }
-    } catch (const std::exception&) {
-        // Falls through to the message: a drop never ends the program.
+// A file named on the command line opens when a drop of it would, and also when its contents
+// are BMP or JPEG under another name: desktops pass the program every image/jpeg file, ".jfif"
+// and ".jpe" ones and names without an extension included.
+Result<WindowPicture> readNamedFile(const QString& path) {
+    if (!qualifiesForDrop(path)) {
+        if (auto contents = checkWindowContents(fsName(path)); !contents) return contents.error();
     }
-    showMessage(&window, kDropError);
+    return loadWithBusyCursor(path);
 }
 
 constexpr long kSaveFlags = 2099206;
@@ -123,11 +114,12 @@ bool FrmMain::SelectSaveFile() {
 }
 
 void FrmMain::cmdOpen_Click() {
-    // Asked before the dialog: the save it may lead to proposes the current picture's name.
+    // Asked before the dialog, as desktop editors ask before theirs: the save it may lead to
+    // proposes the current picture's name. (A drop has its picture before it asks.)
     if (!mayDiscardPicture()) return;
     const QString oldPicture = PictureFile, oldData = DataFolder, oldSave = SaveFile;
     if (!SelectOpenFile()) return;
-    files::LoadResult loaded = loadWithBusyCursor(PictureFile);
+    Result<WindowPicture> loaded = loadWithBusyCursor(PictureFile);
     if (!loaded) {
         // The fields name a picture that is not shown; give them back to the one that is.
         PictureFile = oldPicture;
@@ -136,7 +128,7 @@ void FrmMain::cmdOpen_Click() {
         showMessage(this, failureText(kOpenFailed, loaded.error()));
         return;
     }
-    pictureLoaded(std::move(*loaded));
+    pictureLoaded(std::move(loaded->pixels), std::move(loaded->metadata));
 }
 
 bool FrmMain::acceptsDrop(const QMimeData* dropData) const {
@@ -144,21 +136,50 @@ bool FrmMain::acceptsDrop(const QMimeData* dropData) const {
     return path && qualifiesForDrop(*path);
 }
 
-void FrmMain::pictureDropped(const QMimeData* dropData) {
+void FrmMain::replaceWithDropped(const QString& path, WindowPicture&& picture) {
+    // Asked only now that the new picture is ready: a file that cannot be read never puts the
+    // current work in question.
     if (!mayDiscardPicture()) return;
-    openAsDropped(*this, singleDroppedFile(dropData));
+    pictureLoaded(std::move(picture.pixels), std::move(picture.metadata));
+    // The path keeps its own letter case: on a case-sensitive file system a lower-cased copy
+    // would name another file, or none.
+    DataFolder = GetFolderName(path);
+    SaveFile = ProposedSavePath(path);
+    PictureFile = path;
+}
+
+void FrmMain::pictureDropped(const QMimeData* dropData) {
+    // Taken from the drag before anything modal runs: the drag's data need not outlive it.
+    const std::optional<QString> path = singleDroppedFile(dropData);
+    try {
+        if (path) {
+            if (Result<WindowPicture> loaded = loadWithBusyCursor(*path)) {
+                replaceWithDropped(*path, std::move(*loaded));
+                return;
+            }
+        }
+    } catch (const std::exception&) {
+        // Falls through to the message: a drop never ends the program.
+    }
+    showMessage(this, kDropError);
 }
 
 void FrmMain::openCommandLineFile(const QString& path) {
-    // The same test a drag passes before it may drop; a file named on the command line that
-    // fails it is reported, as the user cannot see a refused drag there.
-    QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
-    if (!acceptsDrop(&dropped)) {
-        showMessage(this, kDropError);
-        return;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    Error failure = Error::of(ErrorKind::Unexpected);
+    try {
+        Result<WindowPicture> loaded = readNamedFile(absolute);
+        if (loaded) {
+            replaceWithDropped(absolute, std::move(*loaded));
+            return;
+        }
+        failure = loaded.error();
+    } catch (const std::exception& e) {
+        failure.saying(e.what());
     }
-    pictureDropped(&dropped);
+    // Unlike a refused drag, the user may not see which file was meant, nor why it failed.
+    showMessage(this,
+                failureText(kNamedFileNotOpened.arg(QDir::toNativeSeparators(absolute)), failure));
 }
 
 void FrmMain::cmdSave_Click() {
@@ -177,9 +198,17 @@ bool FrmMain::savePicture() {
     Result<void> saved;
     try {
         BusyCursor busy;
+        // The window writes in colour (JPEG at 4:4:4), so a grey profile does not fit it.
+        files::PictureExtras extras;
+        extras.metadata = m_metadata;
+        files::fitMetadataToCopy(extras.metadata, *format, /*greyOutput=*/false);
         // The writers replace the target only once the new file is complete. JPEG is always
-        // written at quality 100 here.
-        saved = format->write(Picture1->picture(), target, files::Encoding{.quality = 100});
+        // written at quality 100 without chroma subsampling here.
+        saved =
+            format->write(Picture1->picture(), target,
+                          files::Encoding{.quality = 100,
+                                          .sampling = files::ChromaSampling::S444,
+                                          .extras = extras.metadata.empty() ? nullptr : &extras});
     } catch (const std::exception& e) {
         saved = Error::of(ErrorKind::Unexpected).saying(e.what());
     }

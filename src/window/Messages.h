@@ -19,6 +19,8 @@ inline const QString kProgramTitle = QStringLiteral("Rimvista");
 // Opening, dropping and saving.
 inline const QString kDropError = QStringLiteral("Drop Error");
 inline const QString kOpenFailed = QStringLiteral("開けませんでした。");
+// A picture named on the command line; %1 the file. The reason follows on the next line.
+inline const QString kNamedFileNotOpened = QStringLiteral("%1 を開けませんでした。");
 inline const QString kSaveFailed = QStringLiteral("保存できませんでした。");
 inline const QString kBadExtension = QStringLiteral("拡張子が不正です。");
 inline const QString kMissingFolder =

@@ -9,6 +9,8 @@
 #include <mutex>
 
 #include "imageio/CodecSupport.h"
+#include "imageio/FormatRegistry.h"
+#include "imageio/KeptMetadata.h"
 
 namespace rimvista {
 
@@ -56,10 +58,32 @@ files::LoadResult readWithQt(const std::string& path) {
     return result;
 }
 
-files::LoadResult loadWindowPicture(const std::string& path) {
-    files::LoadResult loaded = files::loadPicture(path);
-    if (loaded || loaded.error().kind != ErrorKind::UnknownFormat) return loaded;
-    return readWithQt(path);
+namespace {
+
+// What a saved copy keeps of the file: what the reader found, unless the format's entry reads
+// its metadata apart from the pixels.
+files::PictureMetadata keptMetadata(const std::string& path, files::PictureMetadata fromReader) {
+    files::InputFile file;
+    if (!file.open(path)) return fromReader;
+    const auto format = files::formatOfFile(file);
+    if (!format) return fromReader;
+    if (!(*format)->readFacts) return fromReader;
+    Result<files::PictureFacts> facts = files::factsForCopy(**format, path);
+    return facts ? std::move(facts->metadata) : std::move(fromReader);
+}
+
+}  // namespace
+
+Result<WindowPicture> loadWindowPicture(const std::string& path) {
+    files::PictureExtras extras;
+    files::LoadResult loaded = files::loadPicture(path, &extras);
+    if (!loaded) {
+        if (loaded.error().kind != ErrorKind::UnknownFormat) return loaded.error();
+        files::LoadResult read = readWithQt(path);
+        if (!read) return read.error();
+        return WindowPicture{std::move(*read), {}};
+    }
+    return WindowPicture{std::move(*loaded), keptMetadata(path, std::move(extras.metadata))};
 }
 
 }  // namespace rimvista

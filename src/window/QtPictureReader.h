@@ -4,13 +4,20 @@
 
 #include <string>
 
+#include "imageio/PictureMetadata.h"
 #include "imageio/PictureReader.h"
 
 namespace rimvista {
 
-// Reads the picture at path (UTF-8) with the registry's readers, or with Qt's when its contents
-// are of no format the registry knows.
-files::LoadResult loadWindowPicture(const std::string& path);
+// A picture as the window opens it: its pixels, and the metadata a saved copy of it keeps.
+struct WindowPicture {
+    PixelSurface pixels;
+    files::PictureMetadata metadata;
+};
+
+// Reads the picture at path (UTF-8) with the registry's readers, or with Qt's (keeping no
+// metadata) when its contents are of no format the registry knows.
+Result<WindowPicture> loadWindowPicture(const std::string& path);
 
 // Qt's readers alone; Qt recognises the format.
 files::LoadResult readWithQt(const std::string& path);

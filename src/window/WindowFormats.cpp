@@ -1,6 +1,7 @@
 #include "window/WindowFormats.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "window/Messages.h"
 
@@ -54,6 +55,17 @@ bool qualifiesForDrop(const QString& path) {
         }
     }
     return false;
+}
+
+Result<void> checkWindowContents(const std::string& path) {
+    files::InputFile file;
+    if (auto opened = file.open(path); !opened) return opened;
+    const auto format = files::formatOfFile(file);
+    if (!format) return format.error();
+    const auto formats = windowFormats();
+    if (std::find(formats.begin(), formats.end(), *format) == formats.end())
+        return Error::of(ErrorKind::UnknownFormat);
+    return {};
 }
 
 QString openFilter() {

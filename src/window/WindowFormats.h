@@ -30,6 +30,10 @@ std::pair<const files::PictureFormat*, int> proposedSaveFormat(const std::string
 // extensions with its dot: ".bmp", ".jpg", or "jpeg" (no dot: "notjpeg" qualifies too).
 bool qualifiesForDrop(const QString& path);
 
+// Success when the contents of the file at path are of one of the window's formats, whatever its
+// name; otherwise the file's own error, or UnknownFormat for contents of any other format.
+Result<void> checkWindowContents(const std::string& path);
+
 // "画像ファイル (*.bmp;*.jpg;*.jpeg)|*.bmp;*.jpg;*.jpeg": every extension of every format.
 QString openFilter();
 // "BMPファイル (*.bmp)|*.bmp|JPGファイル(*.jpg)|*.jpg": one entry a format, its own extension.

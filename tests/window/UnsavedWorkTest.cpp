@@ -30,6 +30,13 @@ TEST_F(UnsavedWorkTest, ClosingOrReplacingAsksFirst) {
     click("cmdMeji");
     const PixelSurface framed = w.Picture1->picture().clone();
 
+    // A drop that cannot be read is refused before anything is asked.
+    MessageBoxAnswer refusal;
+    sendDrop(w.Picture1, writeText(folder("in") + "/broken.jpg", "not a picture"));
+    EXPECT_EQ(refusal.box().text, "Drop Error");
+    EXPECT_TRUE(samePixels(w.Picture1->picture(), framed));
+    EXPECT_TRUE(w.hasUnsavedFrames());
+
     // キャンセル keeps everything: a drop, 開く (asked before its dialog), 終了.
     for (const auto& act :
          std::vector<std::function<void()>>{[&] { sendDrop(w.picCont, second); },
