@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks the formatting first, then installs what is missing, builds Rimvista twice (the `test`
 # preset: plain, warnings as errors; the `asan` preset: address and undefined behaviour
-# sanitizers) and runs every test: the plain build in three locales (C, German with its decimal
-# comma, Japanese), the window tests once more on a real X server under a window manager, the
-# real-window smoke tests, and the sanitizer build.
+# sanitizers, without the window) and runs every test: the plain build in three locales (C,
+# German with its decimal comma, Japanese), the window tests once more on a real X server under a
+# window manager, the real-window smoke tests, and the sanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/check-format.sh
