@@ -38,8 +38,8 @@ public:
         const auto all = files::pictureFormats();
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (i > 0) list += m_ja ? "、" : (i + 1 == all.size() ? " or " : ", ");
-            list += extensions ? "." + std::string(all[i]->primaryExtension())
-                               : std::string(all[i]->name);
+            if (extensions) list += '.';
+            list += extensions ? all[i]->primaryExtension() : std::string_view(all[i]->name);
         }
         return list;
     }

@@ -103,7 +103,10 @@ Result<void> findCollision(const std::vector<PictureJob>& jobs) {
 }  // namespace
 
 std::string extensionFor(FormatId format) {
-    return "." + std::string(files::pictureFormat(format).primaryExtension());
+    // Appended rather than "." + string: GCC 12 warns (-Wrestrict) about the insertion in front.
+    std::string extension = ".";
+    extension += files::pictureFormat(format).primaryExtension();
+    return extension;
 }
 
 Result<FormatId> pictureFormatOf(const std::string& path) {
