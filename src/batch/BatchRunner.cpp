@@ -181,6 +181,7 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
 }  // namespace
 
 PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
+    if (job.folderError != 0) return failed(cannotWriteText(job, job.folderError));
     // Checked first so a picture whose result could not be placed is not decoded for nothing;
     // writeOutput checks again at the moment the result is put in place.
     if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {

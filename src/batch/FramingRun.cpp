@@ -12,26 +12,40 @@
 #include "batch/MemoryGate.h"
 #include "batch/Messages.h"
 #include "batch/OutputWriter.h"
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::batch {
 
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_stopSignal{0};
 
-void requestStop(int) {
+// Ends the run at once, leaving no temporary behind, with the status a shell gives a program
+// the signal ended.
+[[noreturn]] void endAtOnce(int signal) {
+    files::removeListedTemporaries();
+    ::_exit(128 + signal);
+}
+
+// The first Ctrl-C (or TERM) lets the pictures in work finish and be written whole; a second
+// one ends the program at once.
+void requestStop(int signal) {
+    int first = 0;
+    if (!g_stopSignal.compare_exchange_strong(first, signal)) endAtOnce(signal);
     g_stop = true;
 }
 
-// The first Ctrl-C lets the pictures in work finish and be written whole; a second one ends
-// the program at once.
-void catchInterrupts() {
+// A hang-up or a reader that went away (-o - | head) leaves no one to write for.
+void catchSignals() {
     struct sigaction action {};
-    action.sa_handler = requestStop;
-    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
+    action.sa_handler = requestStop;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = endAtOnce;
+    sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 std::string summaryLine(const RunSummary& s, std::size_t strays) {
@@ -108,20 +122,22 @@ int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
         }
     }
 
+    catchSignals();
+    std::vector<PictureJob> jobs = plan.jobs;
+    prepareOutputFolders(jobs);
     const RunSettings settings = runSettings(o, std::move(frames));
-    catchInterrupts();
     const Progress::Mode mode = o.quiet                   ? Progress::Mode::Quiet
                                 : ::isatty(STDERR_FILENO) ? Progress::Mode::Bar
                                                           : Progress::Mode::Lines;
     Progress progress(plan.jobs.size(), mode);
-    const RunSummary summary = runBatch(plan.jobs, settings, progress);
+    const RunSummary summary = runBatch(jobs, settings, progress);
     // A folder made for this run and left empty by it would only puzzle.
     if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
 
     const std::string line = summaryLine(summary, plan.strays.size());
     std::fputs(line.c_str(),
                plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
-    if (summary.skipped > 0) return kInterruptedStatus;
+    if (summary.skipped > 0) return g_stopSignal ? 128 + g_stopSignal : kInterruptedStatus;
     return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
 }
 

@@ -1,8 +1,13 @@
 #include "batch/OutputPlan.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <map>
 #include <optional>
+
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::batch {
 
@@ -151,6 +156,35 @@ Result<void> createOutputFolder(const fs::path& folder, fs::path& created) {
             .naming({folder.string()});
     created = missing;
     return {};
+}
+
+namespace {
+
+// 0 when files can be made in folder, or in the nearest existing folder above it (where the
+// missing ones will be made); otherwise the system's reason.
+int folderRefusal(fs::path folder) {
+    std::error_code ec;
+    if (folder.empty()) folder = ".";
+    folder = fs::absolute(folder, ec).lexically_normal();
+    while (!fs::exists(folder, ec) && folder != folder.parent_path()) folder = folder.parent_path();
+    if (!fs::is_directory(folder, ec)) return ENOTDIR;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void prepareOutputFolders(std::vector<PictureJob>& jobs) {
+    std::map<fs::path, int> refusals;
+    for (PictureJob& job : jobs) {
+        if (job.output == "-") continue;
+        const fs::path folder = fs::path(job.output).parent_path();
+        auto [it, fresh] = refusals.emplace(folder, 0);
+        if (fresh) {
+            it->second = folderRefusal(folder);
+            if (it->second == 0) files::removeStaleTemporaries(folder.string());
+        }
+        job.folderError = it->second;
+    }
 }
 
 void removeEmptyFolders(const fs::path& folder) {
