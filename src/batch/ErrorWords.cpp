@@ -60,6 +60,11 @@ std::string describe(const Error& e, Language language) {
         case ErrorKind::FileBeyondMemory:
             return w.in("not enough memory for a file of " + w.figure(0) + " MB",
                         w.figure(0) + " MB のファイルにはメモリが足りません");
+        case ErrorKind::PictureBeyondCap:
+            return w.in(w.size(0) + " needs " + w.figure(2) + " MB, more than --memory " +
+                            w.figure(3) + " allows",
+                        w.size(0) + " には " + w.figure(2) + " MB が要りますが、--memory は " +
+                            w.figure(3) + " MB です");
         case ErrorKind::PictureBeyondMemory:
             return w.in(w.size(0) + " needs " + w.figure(2) + " MB, more than the " + w.figure(3) +
                             " MB of memory available",

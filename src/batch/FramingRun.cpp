@@ -72,6 +72,7 @@ RunSettings runSettings(const BatchOptions& o, FrameSequence frames) {
     settings.strip = o.strip;
     settings.jobs = o.jobs.value_or(coreCount());
     settings.memoryBudget = memoryBudget(o.memoryMegabytes);
+    settings.memoryCapped = o.memoryMegabytes.has_value();
     settings.stop = &g_stop;
     return settings;
 }

@@ -22,6 +22,7 @@ namespace rimvista {
     X(OutOfMemory, 0, 0)                                                           \
     X(FileBeyondMemory, 1, 0)    /* megabytes of the file */                       \
     X(PictureBeyondMemory, 4, 0) /* width, height, megabytes needed, available */  \
+    X(PictureBeyondCap, 4, 0)    /* width, height, megabytes needed, --memory */   \
     X(NoSuchFile, 0, 0)                                                            \
     X(IsFolder, 0, 0)                                                              \
     X(CannotOpen, 0, 0) /* osError */                                              \

@@ -32,6 +32,9 @@ QString describe(const Error& e) {
             return QStringLiteral("メモリが足りません");
         case ErrorKind::FileBeyondMemory:
             return QStringLiteral("メモリが足りません (%1 MB のファイル)").arg(figure(e, 0));
+        case ErrorKind::PictureBeyondCap:
+            return QStringLiteral("メモリの上限を超えます (%1 の画像に %2 MB 必要、上限は %3 MB)")
+                .arg(size(e, 0), figure(e, 2), figure(e, 3));
         case ErrorKind::PictureBeyondMemory:
             return QStringLiteral("メモリが足りません (%1 の画像に %2 MB 必要、空きは %3 MB)")
                 .arg(size(e, 0), figure(e, 2), figure(e, 3));
