@@ -89,9 +89,16 @@ std::variant<Plan, std::string> planRun(const BatchOptions& o, std::istream& sta
         const auto [k, n] = *o.shard;
         std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.input, k, n); });
         std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.input, k, n); });
+        std::erase_if(plan.passedOver,
+                      [&](const PassedOver& p) { return !inShard(p.input, k, n); });
     }
     for (const Stray& stray : plan.strays)
         std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), describe(stray.error).c_str());
+    for (const PassedOver& p : plan.passedOver)
+        std::fprintf(stderr, "%s\n",
+                     say(p.input + ": the result of " + p.resultOf + ", passed over",
+                         p.input + ": " + p.resultOf + " の結果なので飛ばします")
+                         .c_str());
     return std::move(plan);
 }
 

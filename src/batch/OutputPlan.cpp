@@ -87,6 +87,19 @@ PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const Inpu
     return PictureJob{name.path, out.string(), format, inputFormat};
 }
 
+// Inputs that are another input's output leave the jobs for plan.passedOver.
+void passOverResults(Plan& plan) {
+    std::map<std::string, std::string> producers;
+    for (const PictureJob& job : plan.jobs)
+        if (job.output != "-") producers.emplace(canonicalText(job.output), job.input);
+    std::erase_if(plan.jobs, [&](const PictureJob& job) {
+        const auto hit = producers.find(canonicalText(job.input));
+        if (hit == producers.end() || hit->second == job.input) return false;
+        plan.passedOver.push_back(PassedOver{job.input, hit->second});
+        return true;
+    });
+}
+
 // No output may be an input, and no two pictures may share an output.
 Result<void> findCollision(const std::vector<PictureJob>& jobs) {
     std::map<std::string, std::string> inputs;
@@ -136,6 +149,7 @@ Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputNam
         }
         plan.jobs.push_back(planOne(options, plan.target, name, *format));
     }
+    passOverResults(plan);
     if (auto apart = findCollision(plan.jobs); !apart) return apart.error();
     return plan;
 }

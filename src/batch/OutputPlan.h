@@ -35,10 +35,18 @@ struct Stray {
     Error error;
 };
 
+// A named input that is the result of another input of the same run (a re-run beside the
+// pictures names the earlier results too): passed over, as a folder walk leaves it out.
+struct PassedOver {
+    std::string input;
+    std::string resultOf;
+};
+
 struct Plan {
     OutputTarget target;
     std::vector<PictureJob> jobs;
     std::vector<Stray> strays;
+    std::vector<PassedOver> passedOver;
 };
 
 // The format of a picture file by its first bytes, or why it is none: missing, a folder, not to

@@ -122,6 +122,17 @@ const FaultCase kCases[] = {
      0,
      {},
      {"noend-out/noend.jpg"}},
+    {"a re-run beside the pictures passes over the earlier results and finishes the rest",
+     [](BatchFaults& t) {
+         t.writeBmp("re-a.bmp", 20, 20);
+         t.writeBmp("re-a-framed.bmp", 20, 20);
+         t.writeBmp("re-b.bmp", 20, 20);
+     },
+     {"re-a.bmp", "re-a-framed.bmp", "re-b.bmp", "--skip-existing"},
+     0,
+     {"re-a-framed.bmp: the result of re-a.bmp, passed over"},
+     {"re-b-framed.bmp"},
+     {"re-a-framed-framed.bmp"}},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
