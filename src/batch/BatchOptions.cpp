@@ -37,10 +37,11 @@ constexpr OptionRow choice(std::string_view name, char shortName, std::string_vi
 constexpr std::array kTable{
     valued("frame", 'f', "W0,W1,W2,W3,X0,X1,Y0,Y1,KIND", Text,
            {"one frame: widths top, bottom, left, right; positions left, right, top, bottom; "
-            "KIND 0 convex, 1 concave. Repeat for more (at most 10), applied in order. "
+            "KIND 0 or convex, 1 or concave. Repeat for more, in order (at most 10). "
             "Numbers are read as the window reads its boxes: fractions are rounded to the "
             "nearest whole number, halves to the even one (2.5 is 2)",
-            "枠一つ: 幅は上、下、左、右; 位置は左、右、上、下; KIND は 0 が凸、1 が凹。"
+            "枠一つ: 幅は上、下、左、右; 位置は左、右、上、下; KIND は 0 か凸 (convex)、1 か凹 "
+            "(concave)。"
             "繰り返すと順に重ねます (最大 10)。数はウィンドウの入力欄と同じく読みます: "
             "小数は最も近い整数に、ちょうど半分は偶数に丸めます (2.5 は 2)"},
            {}, setFrame),

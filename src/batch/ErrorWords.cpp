@@ -195,6 +195,9 @@ std::string describe(const Error& e, Language language) {
                             " (give -o, or a --suffix)",
                         w.name(0) + ": 出力 " + w.name(1) + " は入力の " + w.name(2) +
                             " です (-o か --suffix を指定してください)");
+        case ErrorKind::InputNamedTwice:
+            return w.in(w.name(0) + " is named twice (also as " + w.name(1) + ")",
+                        w.name(0) + " が二度指定されています (" + w.name(1) + " としても)");
         case ErrorKind::OutputShared:
             return w.in(
                 w.name(0) + " and " + w.name(1) + " would both be written to " + w.name(2) +

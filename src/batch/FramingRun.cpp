@@ -48,15 +48,34 @@ void catchSignals() {
     sigaction(SIGPIPE, &action, nullptr);
 }
 
-std::string summaryLine(const RunSummary& s, std::size_t strays) {
+// Names that are no picture, told apart from those that could not be read at all (permissions,
+// a loop of links, an input-output error).
+struct StrayCount {
+    std::size_t notPictures = 0;
+    std::size_t unreadable = 0;
+};
+
+StrayCount countStrays(const std::vector<Stray>& strays) {
+    StrayCount count;
+    for (const Stray& stray : strays)
+        ++(stray.error.kind == ErrorKind::CannotOpen || stray.error.kind == ErrorKind::CannotRead
+               ? count.unreadable
+               : count.notPictures);
+    return count;
+}
+
+std::string summaryLine(const RunSummary& s, const StrayCount& strays) {
     std::string line = std::to_string(s.succeeded) + say(" succeeded, ", " 件成功、") +
                        std::to_string(s.failed) + say(" failed", " 件失敗");
     if (s.kept > 0)
         line += say(", ", "、") + std::to_string(s.kept) +
                 say(" already there (kept)", " 件は既にあるので残しました");
-    if (strays > 0)
-        line += say(", ", "、") + std::to_string(strays) +
+    if (strays.notPictures > 0)
+        line += say(", ", "、") + std::to_string(strays.notPictures) +
                 say(" skipped (not pictures)", " 件は画像でないので飛ばしました");
+    if (strays.unreadable > 0)
+        line += say(", ", "、") + std::to_string(strays.unreadable) +
+                say(" skipped (cannot be read)", " 件は読めないので飛ばしました");
     if (s.skipped > 0)
         line += say(", ", "、") + std::to_string(s.skipped) +
                 say(" not started (interrupted)", " 件は中断のため未処理");
@@ -142,9 +161,11 @@ int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
     // A folder made for this run and left empty by it would only puzzle.
     if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
 
-    const std::string line = summaryLine(summary, plan.strays.size());
-    std::fputs(line.c_str(),
-               plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
+    // On standard error like the progress, so that standard output carries only results; --quiet
+    // keeps it unless something went wrong.
+    const bool troubled = summary.failed > 0 || !plan.strays.empty() || summary.skipped > 0;
+    if (!o.quiet || troubled)
+        std::fputs(summaryLine(summary, countStrays(plan.strays)).c_str(), stderr);
     if (summary.skipped > 0) return g_stopSignal ? 128 + g_stopSignal : kInterruptedStatus;
     return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
 }

@@ -111,6 +111,8 @@ Result<void> findCollision(const std::vector<PictureJob>& jobs) {
         if (auto hit = inputs.find(c); hit != inputs.end())
             return Error::of(ErrorKind::OutputIsInput).naming({job.input, job.output, hit->second});
         auto [it, fresh] = outputs.emplace(c, &job);
+        if (!fresh && canonicalText(it->second->input) == canonicalText(job.input))
+            return Error::of(ErrorKind::InputNamedTwice).naming({it->second->input, job.input});
         if (!fresh)
             return Error::of(ErrorKind::OutputShared)
                 .naming({it->second->input, job.input, job.output});
@@ -127,6 +129,8 @@ std::string extensionFor(FormatId format) {
 Result<FormatId> pictureFormatOf(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
+    // A loop of links or a folder that may not be searched is no missing file: its reason.
+    if (ec && ec.value() != ENOENT) return Error::of(ErrorKind::CannotOpen, ec.value());
     if (!fs::exists(status)) return Error::of(ErrorKind::NoSuchFile);
     if (fs::is_directory(status)) return Error::of(ErrorKind::IsFolder);
     files::InputFile file;

@@ -113,6 +113,10 @@ std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite
     std::error_code ec;
     const fs::path parent = fs::path(job.output).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
+    // The folder's own reason: the temporary's "no such file" would hide it.
+    if (ec)
+        return cannotWrite(
+            job, Error::of(ErrorKind::OutputFolderNotMade, ec.value()).naming({parent.string()}));
 
     const std::string temporary = files::temporaryNameFor(job.output);
     // Listed before it exists: a fatal signal may come at any moment of the save.

@@ -127,6 +127,9 @@ QString describe(const Error& e) {
         case ErrorKind::OutputIsInput:
             return QStringLiteral("%1 の出力 %2 は入力の %3 です")
                 .arg(name(e, 0), name(e, 1), name(e, 2));
+        case ErrorKind::InputNamedTwice:
+            return QStringLiteral("%1 が二度指定されています (%2 としても)")
+                .arg(name(e, 0), name(e, 1));
         case ErrorKind::OutputShared:
             return QStringLiteral("%1 と %2 が同じ %3 に書かれます")
                 .arg(name(e, 0), name(e, 1), name(e, 2));

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "BatchTestSupport.h"
@@ -27,11 +28,13 @@ struct FaultCase {
     std::vector<std::string> absent = {};   // files that must not
     std::vector<std::string> env = {};
     std::string input = {};
-    bool needsNonRoot = false;  // permissions do not stop root
+    bool needsNonRoot = false;                     // permissions do not stop root
+    std::function<void(BatchFaults&)> check = {};  // anything more to look at afterwards
 };
 
 class BatchFaults : public BatchTest {
 public:
+    using BatchTest::batch;
     using BatchTest::bytes;
     using BatchTest::path;
     using BatchTest::writeBmp;
@@ -133,6 +136,62 @@ const FaultCase kCases[] = {
      {"re-a-framed.bmp: the result of re-a.bmp, passed over"},
      {"re-b-framed.bmp"},
      {"re-a-framed-framed.bmp"}},
+    {"a folder that cannot be made for a result is reported with its own reason",
+     [](BatchFaults& t) {
+         t.writeBmp("mk-in.bmp", 20, 20);
+         t.writeText("mk-file", "a file where a folder would go");
+     },
+     {"mk-in.bmp", "-o", "mk-file/sub/"},
+     1,
+     {"mk-file/sub/", "Not a directory"}},
+    {"the same file named twice is told as such",
+     [](BatchFaults& t) { t.writeBmp("twice.bmp", 20, 20); },
+     {"twice.bmp", "./twice.bmp", "-o", "twice-out/"},
+     2,
+     {"twice.bmp is named twice (also as ./twice.bmp)"}},
+    {"a file that cannot be read is counted apart from one that is no picture",
+     [](BatchFaults& t) {
+         t.writeBmp("count-ok.bmp", 20, 20);
+         t.writeText("notes.txt", "not a picture");
+         fs::create_symlink("loop-b.bmp", t.path("loop-a.bmp"));
+         fs::create_symlink("loop-a.bmp", t.path("loop-b.bmp"));
+     },
+     {"count-ok.bmp", "notes.txt", "loop-a.bmp", "-o", "count-out/"},
+     1,
+     {"1 succeeded, 0 failed, 1 skipped (not pictures), 1 skipped (cannot be read)\n"}},
+    {"-q says nothing when all went well, and short flags combine",
+     [](BatchFaults& t) { t.writeBmp("quiet.bmp", 20, 20); },
+     {"-qj1", "quiet.bmp", "-o", "quiet-out/"},
+     0,
+     {},
+     {"quiet-out/quiet.bmp"}},
+    {"-qn: a quiet dry run",
+     [](BatchFaults& t) { t.writeBmp("qn.bmp", 20, 20); },
+     {"-qn", "qn.bmp", "-o", "qn-out/"},
+     0,
+     {},
+     {},
+     {"qn-out/qn.bmp"}},
+    {"the relief by name: convex, concave, 凸 and 凹 mean 0 and 1",
+     [](BatchFaults& t) { t.writeBmp("relief.bmp", 40, 40); },
+     {"relief.bmp", "-f", "5,5,5,5,0,0,0,0,CONCAVE", "-f", "3,3,3,3,0,0,0,0,凸", "-o", "byname/"},
+     0,
+     {},
+     {"byname/relief.bmp"},
+     {},
+     {},
+     {},
+     false,
+     [](BatchFaults& t) {
+         const BatchRun numbers = t.batch({"-q", "-f", kFrame, "-f", "5,5,5,5,0,0,0,0,1", "-f",
+                                           "3,3,3,3,0,0,0,0,0", "relief.bmp", "-o", "bynumber/"});
+         EXPECT_EQ(numbers.status, 0) << numbers.err;
+         EXPECT_EQ(t.bytes("byname/relief.bmp"), t.bytes("bynumber/relief.bmp"));
+         const BatchRun wrong = t.batch({"-f", "5,5,5,5,0,0,0,0,flat", "relief.bmp"});
+         EXPECT_EQ(wrong.status, 2);
+         EXPECT_NE(wrong.err.find("KIND must be 0 or convex, 1 or concave"), std::string::npos)
+             << wrong.err;
+     }},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
@@ -151,6 +210,12 @@ TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
             EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
         for (const std::string& file : c.outputs) EXPECT_TRUE(fs::exists(path(file))) << file;
         for (const std::string& file : c.absent) EXPECT_FALSE(fs::exists(path(file))) << file;
+        const bool quiet = std::any_of(c.args.begin(), c.args.end(),
+                                       [](const std::string& a) { return a.rfind("-q", 0) == 0; });
+        if (quiet && c.errHas.empty()) {
+            EXPECT_EQ(run.err, "");
+        }
+        if (c.check) c.check(*this);
     }
 }
 
