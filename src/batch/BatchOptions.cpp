@@ -96,11 +96,21 @@ constexpr std::array kTable{
           "指定したフォルダーとそのサブフォルダーの画像に枠を付けます; "
           "-o の下にはフォルダーの木をそのまま作ります"},
          setFlag<&BatchOptions::recursive>),
+    flag("follow-links", 'L',
+         {"with -R, follow links to folders (loops are found and left); without it they are "
+          "reported and left",
+          "-R と共に: フォルダーへのリンクをたどります (輪になったリンクは見つけて除きます); "
+          "指定しなければ報告して除きます"},
+         setFlag<&BatchOptions::followLinks>),
     valued("files-from", 0, "FILE", File,
            {"also frame the pictures named in FILE, one a line (- reads the input)",
             "FILE に一行に一つずつ書かれた画像にも枠を付けます (- は標準入力から"
             "読みます)"},
            {}, setFilesFrom),
+    flag("null", '0',
+         {"with --files-from: the names end in a NUL byte (find -print0), not a line end",
+          "--files-from と共に: 名前の区切りは改行でなく NUL バイト (find -print0)"},
+         setFlag<&BatchOptions::nullSeparated>),
     valued("shard", 0, "K/N", Text,
            {"frame only part K of N of the pictures (a stable split by name), to share "
             "one command among N machines or jobs",
@@ -166,9 +176,10 @@ Wording exitStatusNote() {
     return {
         "0 all pictures framed, 1 some failed or were skipped, 2 usage error, 130 interrupted "
         "(the pictures in work when Ctrl-C was pressed are finished, the others are not "
-        "started).",
+        "started), 128 + N ended by signal N (129 hang-up, 141 broken pipe).",
         "0 すべての画像に枠を付けた、1 失敗したか飛ばした画像がある、2 使い方の誤り、"
-        "130 中断 (Ctrl-C を押したときに処理中の画像は仕上げ、残りは始めません)。"};
+        "130 中断 (Ctrl-C を押したときに処理中の画像は仕上げ、残りは始めません)、"
+        "128 + N シグナル N で終了 (129 ハングアップ、141 パイプ切れ)。"};
 }
 
 }  // namespace rimvista::batch

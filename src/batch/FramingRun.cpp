@@ -99,17 +99,19 @@ RunSettings runSettings(const BatchOptions& o, FrameSequence frames) {
 }  // namespace
 
 std::variant<Plan, std::string> planRun(const BatchOptions& o, std::istream& standardInput) {
-    auto names = gatherInputs(o, standardInput);
-    if (auto* error = std::get_if<std::string>(&names)) return *error;
-    auto planned = planOutputs(o, std::get<std::vector<InputName>>(names));
+    auto gathered = gatherInputs(o, standardInput);
+    if (auto* error = std::get_if<std::string>(&gathered)) return *error;
+    const GatheredInputs& inputs = std::get<GatheredInputs>(gathered);
+    for (const std::string& note : inputs.notes) std::fprintf(stderr, "%s\n", note.c_str());
+    auto planned = planOutputs(o, inputs.names);
     if (!planned) return describe(planned.error());
     Plan& plan = *planned;
     if (o.shard) {
         const auto [k, n] = *o.shard;
-        std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.input, k, n); });
-        std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.input, k, n); });
+        std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.shardKey, k, n); });
+        std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.shardKey, k, n); });
         std::erase_if(plan.passedOver,
-                      [&](const PassedOver& p) { return !inShard(p.input, k, n); });
+                      [&](const PassedOver& p) { return !inShard(p.shardKey, k, n); });
     }
     for (const Stray& stray : plan.strays)
         std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), describe(stray.error).c_str());

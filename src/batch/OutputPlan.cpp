@@ -84,7 +84,7 @@ PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const Inpu
             out = "-";
             break;
     }
-    return PictureJob{name.path, out.string(), format, inputFormat};
+    return PictureJob{name.path, out.string(), format, inputFormat, 0, name.shardKey};
 }
 
 // Inputs that are another input's output leave the jobs for plan.passedOver.
@@ -95,7 +95,7 @@ void passOverResults(Plan& plan) {
     std::erase_if(plan.jobs, [&](const PictureJob& job) {
         const auto hit = producers.find(canonicalText(job.input));
         if (hit == producers.end() || hit->second == job.input) return false;
-        plan.passedOver.push_back(PassedOver{job.input, hit->second});
+        plan.passedOver.push_back(PassedOver{job.input, hit->second, job.shardKey});
         return true;
     });
 }
@@ -148,7 +148,7 @@ Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputNam
     for (const InputName& name : names) {
         const auto format = pictureFormatOf(name.path);
         if (!format) {
-            if (!name.found) plan.strays.push_back(Stray{name.path, format.error()});
+            if (!name.found) plan.strays.push_back(Stray{name.path, format.error(), name.shardKey});
             continue;
         }
         plan.jobs.push_back(planOne(options, plan.target, name, *format));

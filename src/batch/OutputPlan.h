@@ -26,13 +26,15 @@ struct PictureJob {
     std::string output;  // path to write; "-" for standard output
     files::FormatId format = files::FormatId::Jpeg;
     files::FormatId inputFormat = files::FormatId::Jpeg;  // by the file's contents
-    int folderError = 0;  // why the output's folder cannot be written (errno), found beforehand
+    int folderError = 0;   // why the output's folder cannot be written (errno), found beforehand
+    std::string shardKey{};  // what --shard splits by (InputName::shardKey)
 };
 
 // A name that is not a picture this tool reads, reported and skipped.
 struct Stray {
     std::string input;
     Error error;
+    std::string shardKey;
 };
 
 // A named input that is the result of another input of the same run (a re-run beside the
@@ -40,6 +42,7 @@ struct Stray {
 struct PassedOver {
     std::string input;
     std::string resultOf;
+    std::string shardKey;
 };
 
 struct Plan {
