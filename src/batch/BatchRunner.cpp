@@ -1,10 +1,12 @@
 #include "batch/BatchRunner.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <new>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "batch/MemoryGate.h"
@@ -262,7 +264,20 @@ RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& sett
     const std::size_t threads = std::clamp<std::size_t>(static_cast<std::size_t>(settings.jobs), 1,
                                                         std::max<std::size_t>(1, jobs.size()));
     std::vector<std::thread> workers;
-    for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    try {
+        for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // A process limit (ulimit -u) or no memory for stacks: the run goes on with the workers
+        // that could be started, this thread among them.
+        std::fprintf(
+            stderr, "%s\n",
+            say("rimvista-batch: only " + std::to_string(workers.size() + 1) + " of " +
+                    std::to_string(threads) + " workers could be started; going on with them",
+                "rimvista-batch: " + std::to_string(threads) + " 個のうち " +
+                    std::to_string(workers.size() + 1) +
+                    " 個の作業スレッドしか起動できませんでした; そのまま続けます")
+                .c_str());
+    }
     work();
     for (std::thread& w : workers) w.join();
     progress.finish();

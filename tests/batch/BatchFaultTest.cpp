@@ -31,6 +31,7 @@ struct FaultCase {
     std::string input = {};
     bool needsNonRoot = false;                     // permissions do not stop root
     std::function<void(BatchFaults&)> check = {};  // anything more to look at afterwards
+    std::string shellLimit = {};                   // a ulimit command the program is run under
 };
 
 class BatchFaults : public BatchTest {
@@ -282,6 +283,21 @@ const FaultCase kCases[] = {
          EXPECT_EQ(part("./shard/../shard/pics"), plain);
          EXPECT_EQ(part((t.path("shard/pics")).string()), plain);
      }},
+    {"when threads cannot be started the run goes on with those that could",
+     [](BatchFaults& t) {
+         for (const char* name : {"th1.bmp", "th2.bmp", "th3.bmp", "th4.bmp"})
+             t.writeBmp(name, 40, 30);
+     },
+     {"-j", "8", "th1.bmp", "th2.bmp", "th3.bmp", "th4.bmp", "-o", "threads-out/"},
+     0,
+     {"workers could be started; going on with them"},
+     {"threads-out/th1.bmp", "threads-out/th4.bmp"},
+     {},
+     {},
+     {},
+     true,  // root is not held to the process limit
+     {},
+     "ulimit -u 2"},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
@@ -294,7 +310,13 @@ TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
         if (c.setUp) c.setUp(*this);
         std::vector<std::string> args = {"-f", kFrame};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const BatchRun run = batch(args, c.env, c.input);
+        if (!c.shellLimit.empty()) {
+            args.insert(args.begin(),
+                        {"-c", c.shellLimit + "; exec \"$0\" \"$@\"", RIMVISTA_BATCH_EXE});
+        }
+        const BatchRun run = c.shellLimit.empty()
+                                 ? batch(args, c.env, c.input)
+                                 : runProgram("/bin/sh", args, m_dir, c.env, c.input);
         EXPECT_EQ(run.status, c.status) << run.err;
         for (const std::string& text : c.errHas)
             EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
