@@ -316,7 +316,7 @@ TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
         }
         const BatchRun run = c.shellLimit.empty()
                                  ? batch(args, c.env, c.input)
-                                 : runProgram("/bin/sh", args, m_dir, c.env, c.input);
+                                 : runProgram("/bin/bash", args, m_dir, c.env, c.input);
         EXPECT_EQ(run.status, c.status) << run.err;
         for (const std::string& text : c.errHas)
             EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
