@@ -147,7 +147,9 @@ LoadResult readJpeg(const std::uint8_t* data, std::size_t size, PictureExtras* e
     }
     if (!decoded) {
         Error damage = damaged(decompressor, data, size);
-        if (!extras || !extras->acceptDamage) return damage;
+        // A file cut short is refused even so: what is missing is not damage to be shown.
+        if (!extras || !extras->acceptDamage || damage.kind == ErrorKind::FileCutShort)
+            return damage;
         decodeInto(decompressor.get(), data, size, *result, cmyk ? TJPF_CMYK : TJPF_BGRX, true);
         decompressor.release();
         extras->damage = std::move(damage);
