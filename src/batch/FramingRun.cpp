@@ -46,6 +46,9 @@ void catchSignals() {
     action.sa_handler = endAtOnce;
     sigaction(SIGHUP, &action, nullptr);
     sigaction(SIGPIPE, &action, nullptr);
+    // Past a file size limit (ulimit -f) a write fails like one to a full disk, and that picture
+    // fails; the others go on.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Names that are no picture, told apart from those that could not be read at all (permissions,

@@ -38,6 +38,7 @@ class BatchFaults : public BatchTest {
 public:
     using BatchTest::batch;
     using BatchTest::bytes;
+    using BatchTest::listing;
     using BatchTest::load;
     using BatchTest::path;
     using BatchTest::writeBmp;
@@ -298,6 +299,21 @@ const FaultCase kCases[] = {
      true,  // root is not held to the process limit
      {},
      "ulimit -u 2"},
+    {"past a file size limit the picture fails like one on a full disk, leaving nothing",
+     [](BatchFaults& t) {
+         t.writeBmp("fsize.bmp", 300, 300);
+         t.writeBmp("fsize-small.bmp", 20, 20);
+     },
+     {"fsize.bmp", "fsize-small.bmp", "-o", "fsize-out/"},
+     1,
+     {"fsize.bmp: cannot write fsize-out/fsize.bmp", "File too large"},
+     {"fsize-out/fsize-small.bmp"},
+     {"fsize-out/fsize.bmp"},
+     {},
+     {},
+     false,
+     [](BatchFaults& t) { EXPECT_EQ(t.listing("fsize-out").size(), 1u); },
+     "ulimit -f 100"},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
