@@ -314,6 +314,34 @@ const FaultCase kCases[] = {
      false,
      [](BatchFaults& t) { EXPECT_EQ(t.listing("fsize-out").size(), 1u); },
      "ulimit -f 100"},
+    {"-o - into a reader that stops early leaves nothing in the temporary folder",
+     [](BatchFaults& t) {
+         t.writeBmp("pipe-in.bmp", 300, 300);
+         fs::create_directory(t.path("tmpd"));
+     },
+     {"-n", "pipe-in.bmp"},
+     0,
+     {},
+     {},
+     {},
+     {},
+     {},
+     false,
+     [](BatchFaults& t) {
+         for (const char* named : {"0", "1"}) {
+             const BatchRun piped =
+                 runProgram("/bin/bash",
+                            {"-c",
+                             "\"$0\" -f " + kFrame +
+                                 " -o - pipe-in.bmp | head -c 10 >/dev/null; echo ${PIPESTATUS[0]}",
+                             RIMVISTA_BATCH_EXE},
+                            t.path("."),
+                            {"TMPDIR=" + t.path("tmpd").string(),
+                             std::string("RIMVISTA_NAMED_TEMPORARIES=") + named});
+             EXPECT_EQ(piped.out, "141\n") << piped.err;
+             EXPECT_TRUE(t.listing("tmpd").empty()) << named;
+         }
+     }},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
