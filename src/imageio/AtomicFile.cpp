@@ -190,7 +190,9 @@ Result<void> AtomicFile::commit() {
     if (m_fd < 0) return Error::of(ErrorKind::FileNotOpen);
     if (m_toStandardOutput) return copyToStandardOutput();
     if (::fsync(m_fd) != 0) return fail(ErrorKind::CannotSync, errno);
-    if (::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) return fail(ErrorKind::CannotSync, errno);
+    // The mode the file is to have, now that it is complete. File systems without modes (FAT)
+    // refuse it, harmlessly.
+    ::fchmod(m_fd, static_cast<mode_t>(m_mode));
     if (m_tempPath.empty()) {
         if (auto named = nameTemporary(); !named) return named;
     }
