@@ -342,6 +342,24 @@ const FaultCase kCases[] = {
              EXPECT_TRUE(t.listing("tmpd").empty()) << named;
          }
      }},
+    {"a JPEG whose kept comments pass the file size limit fails while its head is written",
+     [](BatchFaults& t) {
+         t.writeJpeg("notes.jpg", 64, 48);
+         std::string b = t.bytes("notes.jpg");
+         const std::string comment = std::string("\xFF\xFE\xEA\x62", 4) + std::string(60000, 'c');
+         for (int i = 0; i < 5; ++i) b.insert(2, comment);
+         t.writeText("notes.jpg", b);
+     },
+     {"notes.jpg", "-o", "notes-out/"},
+     1,
+     {"notes.jpg: cannot write notes-out/notes.jpg", "File too large"},
+     {},
+     {"notes-out/notes.jpg"},
+     {},
+     {},
+     false,
+     {},
+     "ulimit -f 100"},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
