@@ -23,8 +23,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// ".NAME.rvtmp-PID-RANDOM": the owner's process id is what lets a later run judge the file.
+// ".NAME.rvtmp-PID-RANDOM@HOST": the owner's process id is what lets a later run judge the file,
+// and only a run on the same machine can judge it: a folder shared between machines (a run split
+// with --shard) holds other machines' temporaries, whose owners this machine cannot see.
 constexpr std::string_view kMarker = ".rvtmp-";
+
+const std::string& hostName() {
+    static const std::string name = [] {
+        char text[256] = {};
+        if (::gethostname(text, sizeof text - 1) != 0 || text[0] == '\0') return std::string("-");
+        std::string host(text);
+        for (char& c : host)
+            if (c == '/' || c == '@') c = '_';
+        return host;
+    }();
+    return name;
+}
 
 std::string randomHex() {
     thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -39,6 +53,9 @@ pid_t ownerOf(std::string_view name) {
     const std::size_t marker = name.rfind(kMarker);
     if (marker == std::string_view::npos || marker == 0) return 0;
     std::string_view rest = name.substr(marker + kMarker.size());
+    const std::size_t at = rest.find('@');
+    if (at == std::string_view::npos || rest.substr(at + 1) != hostName()) return 0;
+    rest = rest.substr(0, at);
     const std::size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != 16) return 0;
     pid_t pid = 0;
@@ -69,8 +86,11 @@ std::atomic<bool> g_closing{false};
 std::string temporaryNameFor(const std::string& target) {
     const fs::path path(target);
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    std::string name = "." + path.filename().string();
+    // The target's name only helps a reader see whose temporary it is; cut, it leaves room for
+    // the rest within the 255 bytes a file name may have.
+    std::string name = "." + path.filename().string().substr(0, 100);
     name.append(kMarker).append(std::to_string(::getpid())).append("-").append(randomHex());
+    name.append("@").append(hostName());
     return (folder / name).string();
 }
 

@@ -360,6 +360,14 @@ const FaultCase kCases[] = {
      false,
      {},
      "ulimit -f 100"},
+    {"a name near the longest a file may have still has room for its temporary",
+     [](BatchFaults& t) { t.writeBmp(std::string(240, 'x') + ".bmp", 20, 20); },
+     {std::string(240, 'x') + ".bmp", "-o", "long-out/"},
+     0,
+     {},
+     {"long-out/" + std::string(240, 'x') + ".bmp"},
+     {},
+     {"RIMVISTA_NAMED_TEMPORARIES=1"}},
 };
 
 TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
