@@ -26,7 +26,7 @@ struct PictureJob {
     std::string output;  // path to write; "-" for standard output
     files::FormatId format = files::FormatId::Jpeg;
     files::FormatId inputFormat = files::FormatId::Jpeg;  // by the file's contents
-    int folderError = 0;   // why the output's folder cannot be written (errno), found beforehand
+    int folderError = 0;     // why the output's folder cannot be written (errno), found beforehand
     std::string shardKey{};  // what --shard splits by (InputName::shardKey)
 };
 
