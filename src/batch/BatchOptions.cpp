@@ -37,10 +37,11 @@ constexpr OptionRow choice(std::string_view name, char shortName, std::string_vi
 constexpr std::array kTable{
     valued("frame", 'f', "W0,W1,W2,W3,X0,X1,Y0,Y1,KIND", Text,
            {"one frame: widths top, bottom, left, right; positions left, right, top, bottom; "
-            "KIND 0 convex, 1 concave. Repeat for more (at most 10), applied in order. "
+            "KIND 0 or convex, 1 or concave. Repeat for more, in order (at most 10). "
             "Numbers are read as the window reads its boxes: fractions are rounded to the "
             "nearest whole number, halves to the even one (2.5 is 2)",
-            "枠一つ: 幅は上、下、左、右; 位置は左、右、上、下; KIND は 0 が凸、1 が凹。"
+            "枠一つ: 幅は上、下、左、右; 位置は左、右、上、下; KIND は 0 か凸 (convex)、1 か凹 "
+            "(concave)。"
             "繰り返すと順に重ねます (最大 10)。数はウィンドウの入力欄と同じく読みます: "
             "小数は最も近い整数に、ちょうど半分は偶数に丸めます (2.5 は 2)"},
            {}, setFrame),
@@ -95,11 +96,21 @@ constexpr std::array kTable{
           "指定したフォルダーとそのサブフォルダーの画像に枠を付けます; "
           "-o の下にはフォルダーの木をそのまま作ります"},
          setFlag<&BatchOptions::recursive>),
+    flag("follow-links", 'L',
+         {"with -R, follow links to folders (loops are found and left); without it they are "
+          "reported and left",
+          "-R と共に: フォルダーへのリンクをたどります (輪になったリンクは見つけて除きます); "
+          "指定しなければ報告して除きます"},
+         setFlag<&BatchOptions::followLinks>),
     valued("files-from", 0, "FILE", File,
            {"also frame the pictures named in FILE, one a line (- reads the input)",
             "FILE に一行に一つずつ書かれた画像にも枠を付けます (- は標準入力から"
             "読みます)"},
            {}, setFilesFrom),
+    flag("null", '0',
+         {"with --files-from: the names end in a NUL byte (find -print0), not a line end",
+          "--files-from と共に: 名前の区切りは改行でなく NUL バイト (find -print0)"},
+         setFlag<&BatchOptions::nullSeparated>),
     valued("shard", 0, "K/N", Text,
            {"frame only part K of N of the pictures (a stable split by name), to share "
             "one command among N machines or jobs",
@@ -165,9 +176,10 @@ Wording exitStatusNote() {
     return {
         "0 all pictures framed, 1 some failed or were skipped, 2 usage error, 130 interrupted "
         "(the pictures in work when Ctrl-C was pressed are finished, the others are not "
-        "started).",
+        "started), 128 + N ended by signal N (129 hang-up, 141 broken pipe).",
         "0 すべての画像に枠を付けた、1 失敗したか飛ばした画像がある、2 使い方の誤り、"
-        "130 中断 (Ctrl-C を押したときに処理中の画像は仕上げ、残りは始めません)。"};
+        "130 中断 (Ctrl-C を押したときに処理中の画像は仕上げ、残りは始めません)、"
+        "128 + N シグナル N で終了 (129 ハングアップ、141 パイプ切れ)。"};
 }
 
 }  // namespace rimvista::batch

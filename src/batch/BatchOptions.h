@@ -29,6 +29,8 @@ struct BatchOptions {
     bool help = false;
     bool version = false;
     bool recursive = false;
+    bool followLinks = false;    // -L: a walk follows links to folders
+    bool nullSeparated = false;  // -0: --files-from names end in NUL, not a line end
     bool dryRun = false;
     bool listRegistrations = false;
     bool strip = false;

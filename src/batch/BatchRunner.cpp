@@ -1,10 +1,12 @@
 #include "batch/BatchRunner.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <new>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "batch/MemoryGate.h"
@@ -90,8 +92,28 @@ void finishMetadata(Encoding& e, const RunSettings& settings, files::FormatId ou
 
 namespace {
 
-// A picture the machine cannot hold is skipped before any of it is allocated.
-std::optional<PictureOutcome> beyondMemory(const files::PictureHeader& header, std::uint64_t cost) {
+// A picture the machine cannot hold, or --memory does not allow, is skipped before any of it is
+// allocated.
+// --memory counts the pictures in work; the few megabytes of buffers every picture's codecs take
+// whatever its size are allowed beside it, so that a tiny budget still frames small pictures.
+constexpr std::uint64_t kCodecAllowance = std::uint64_t{4} << 20;
+
+bool overCap(std::uint64_t cost, const RunSettings& settings) {
+    return settings.memoryCapped && cost > settings.memoryBudget + kCodecAllowance;
+}
+
+// leastNeed: what the cheapest way to frame the picture would take, named when --memory refuses
+// it.
+std::optional<PictureOutcome> beyondMemory(const files::PictureHeader& header, std::uint64_t cost,
+                                           const RunSettings& settings,
+                                           std::uint64_t leastNeed = UINT64_MAX) {
+    if (overCap(cost, settings)) {
+        const std::uint64_t need = std::min(cost, leastNeed);
+        return failed(describe(Error::of(ErrorKind::PictureBeyondCap)
+                                   .with(header.width, header.height,
+                                         std::int64_t((need + (1 << 20) - 1) >> 20),
+                                         std::int64_t(settings.memoryBudget >> 20))));
+    }
     const std::uint64_t available = files::availableMemory();
     if (cost <= available) return std::nullopt;
     return failed(describe(Error::of(ErrorKind::PictureBeyondMemory)
@@ -122,15 +144,20 @@ bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header
 // the whole-picture path. A failure while writing rows (a full disk) is reported as such:
 // reading the picture whole would not help.
 std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSettings& settings,
-                                            const files::PictureHeader& header, MemoryGate& gate) {
+                                            const files::PictureHeader& header, MemoryGate& gate,
+                                            std::uint64_t& streamNeed) {
     Encoding encoding;
     encoding.quality = settings.quality.value_or(kDefaultQuality);
     files::StreamOptions need;
     need.format = job.format;
     // The stream's blocks and codecs, and the metadata read from the file's head.
-    const std::uint64_t cost = files::streamMemoryNeed(header.width, need) + kHeadWindow;
+    const std::uint64_t cost = files::streamMemoryNeed(header.width, need) +
+                               std::min<std::uint64_t>(kHeadWindow, header.fileSize);
+    // Over --memory the stream's estimate may still exceed what a small picture takes whole.
+    streamNeed = cost;
+    if (overCap(cost, settings)) return std::nullopt;
     GateHold hold(gate, cost);
-    if (auto refusal = beyondMemory(header, cost)) return refusal;
+    if (auto refusal = beyondMemory(header, cost, settings)) return refusal;
 
     files::Opened<files::RowReader> reader = files::openRowReader(job.input);
     if (!reader) return std::nullopt;
@@ -155,13 +182,14 @@ std::optional<PictureOutcome> streamPicture(const PictureJob& job, const RunSett
 }
 
 PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
-                            const Result<files::PictureHeader>& header, MemoryGate& gate) {
+                            const Result<files::PictureHeader>& header, MemoryGate& gate,
+                            std::uint64_t streamNeed) {
     // A picture whose size cannot be told beforehand is read alone.
     const std::uint64_t cost = header ? files::wholeMemoryCost(*header, job.format) : gate.budget();
     GateHold hold(gate, cost);
     // Checked once its turn has come, when what the pictures before it took is given back.
     if (header) {
-        if (auto refusal = beyondMemory(*header, cost)) return *refusal;
+        if (auto refusal = beyondMemory(*header, cost, settings, streamNeed)) return *refusal;
     }
 
     Encoding encoding;
@@ -181,6 +209,7 @@ PictureOutcome wholePicture(const PictureJob& job, const RunSettings& settings,
 }  // namespace
 
 PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, MemoryGate& gate) {
+    if (job.folderError != 0) return failed(cannotWriteText(job, job.folderError));
     // Checked first so a picture whose result could not be placed is not decoded for nothing;
     // writeOutput checks again at the moment the result is put in place.
     if (job.output != "-" && !settings.overwrite && outputTaken(job.output)) {
@@ -189,10 +218,11 @@ PictureOutcome framePicture(const PictureJob& job, const RunSettings& settings, 
     }
 
     const Result<files::PictureHeader> header = files::probePicture(job.input);
+    std::uint64_t streamNeed = UINT64_MAX;
     if (mayStream(job, header)) {
-        if (auto outcome = streamPicture(job, settings, *header, gate)) return *outcome;
+        if (auto outcome = streamPicture(job, settings, *header, gate, streamNeed)) return *outcome;
     }
-    return wholePicture(job, settings, header, gate);
+    return wholePicture(job, settings, header, gate, streamNeed);
 }
 
 RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& settings,
@@ -234,7 +264,20 @@ RunSummary runBatch(const std::vector<PictureJob>& jobs, const RunSettings& sett
     const std::size_t threads = std::clamp<std::size_t>(static_cast<std::size_t>(settings.jobs), 1,
                                                         std::max<std::size_t>(1, jobs.size()));
     std::vector<std::thread> workers;
-    for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    try {
+        for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // A process limit (ulimit -u) or no memory for stacks: the run goes on with the workers
+        // that could be started, this thread among them.
+        std::fprintf(
+            stderr, "%s\n",
+            say("rimvista-batch: only " + std::to_string(workers.size() + 1) + " of " +
+                    std::to_string(threads) + " workers could be started; going on with them",
+                "rimvista-batch: " + std::to_string(threads) + " 個のうち " +
+                    std::to_string(workers.size() + 1) +
+                    " 個の作業スレッドしか起動できませんでした; そのまま続けます")
+                .c_str());
+    }
     work();
     for (std::thread& w : workers) w.join();
     progress.finish();

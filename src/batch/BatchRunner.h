@@ -24,6 +24,7 @@ struct RunSettings {
     bool strip = false;  // leave the metadata out
     int jobs = 1;
     std::uint64_t memoryBudget = 0;
+    bool memoryCapped = false;  // --memory given: a picture needing more than the budget is refused
     // Set (from a signal handler, say) to stop taking new pictures; those in work finish.
     const std::atomic<bool>* stop = nullptr;
 };

@@ -78,6 +78,31 @@ std::optional<files::FormatId> formatFromName(const std::string& name) {
     return std::nullopt;
 }
 
+// Short flags combine as in other tools: -qn is -q -n, and a flag that takes a value takes the
+// rest of the word (-j4) or the next word. The unknown or misused option is the error.
+static std::string readShortFlags(const std::string& arg, int argc, const char* const* argv, int& i,
+                                  BatchOptions& options) {
+    for (std::size_t at = 1; at < arg.size(); ++at) {
+        const OptionRow* row = findShort(arg[at]);
+        if (!row)
+            return say("unknown option ", "知らないオプションです: ") + "-" + arg.substr(at, 1) +
+                   (arg.size() > 2 ? say(" (in ", " (") + arg + ")" : std::string());
+        if (row->kind == ValueKind::None) {
+            if (std::string error = row->set(options, {}); !error.empty()) return error;
+            continue;
+        }
+        std::string value;
+        if (at + 1 < arg.size())
+            value = arg.substr(at + 1);
+        else if (i + 1 < argc)
+            value = argv[++i];
+        else
+            return dashes(*row) + say(" needs a value", " には値が要ります");
+        return row->set(options, value);
+    }
+    return {};
+}
+
 ParsedArguments parseArguments(int argc, const char* const* argv) {
     ParsedArguments result;
     bool optionsEnded = false;
@@ -91,16 +116,17 @@ ParsedArguments parseArguments(int argc, const char* const* argv) {
             optionsEnded = true;
             continue;
         }
-        const OptionRow* row = nullptr;
-        std::optional<std::string> inlineValue;
-        if (arg[1] == '-') {
-            const std::size_t eq = arg.find('=');
-            row = findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2));
-            if (eq != std::string::npos) inlineValue = arg.substr(eq + 1);
-        } else {
-            row = findShort(arg[1]);
-            if (arg.size() > 2) inlineValue = arg.substr(2);
+        if (arg[1] != '-') {
+            if (std::string error = readShortFlags(arg, argc, argv, i, result.options);
+                !error.empty())
+                return {result.options, error};
+            continue;
         }
+        const std::size_t eq = arg.find('=');
+        const OptionRow* row =
+            findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2));
+        std::optional<std::string> inlineValue;
+        if (eq != std::string::npos) inlineValue = arg.substr(eq + 1);
         if (!row) return {result.options, say("unknown option ", "知らないオプションです: ") + arg};
         const bool takesValue = row->kind != ValueKind::None;
         if (!takesValue && inlineValue)

@@ -60,6 +60,11 @@ std::string describe(const Error& e, Language language) {
         case ErrorKind::FileBeyondMemory:
             return w.in("not enough memory for a file of " + w.figure(0) + " MB",
                         w.figure(0) + " MB のファイルにはメモリが足りません");
+        case ErrorKind::PictureBeyondCap:
+            return w.in(w.size(0) + " needs " + w.figure(2) + " MB, more than --memory " +
+                            w.figure(3) + " allows",
+                        w.size(0) + " には " + w.figure(2) + " MB が要りますが、--memory は " +
+                            w.figure(3) + " MB です");
         case ErrorKind::PictureBeyondMemory:
             return w.in(w.size(0) + " needs " + w.figure(2) + " MB, more than the " + w.figure(3) +
                             " MB of memory available",
@@ -190,6 +195,9 @@ std::string describe(const Error& e, Language language) {
                             " (give -o, or a --suffix)",
                         w.name(0) + ": 出力 " + w.name(1) + " は入力の " + w.name(2) +
                             " です (-o か --suffix を指定してください)");
+        case ErrorKind::InputNamedTwice:
+            return w.in(w.name(0) + " is named twice (also as " + w.name(1) + ")",
+                        w.name(0) + " が二度指定されています (" + w.name(1) + " としても)");
         case ErrorKind::OutputShared:
             return w.in(
                 w.name(0) + " and " + w.name(1) + " would both be written to " + w.name(2) +

@@ -1,6 +1,8 @@
 #include "batch/FrameSequence.h"
 
 #include <array>
+#include <optional>
+#include <string>
 
 #include "batch/Messages.h"
 #include "core/FrameRenderer.h"
@@ -24,6 +26,16 @@ std::vector<std::string_view> splitCommas(std::string_view text) {
     }
 }
 
+// The relief by name, as the window's option buttons show it, any letter case.
+std::optional<std::int16_t> reliefByName(std::string_view field) {
+    std::string lower(field);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (lower == "convex" || lower == "凸") return 0;
+    if (lower == "concave" || lower == "凹") return 1;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text) {
@@ -36,7 +48,12 @@ std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text)
     static constexpr std::array<const char*, kFieldCount> names = {"W0", "W1", "W2", "W3",  "X0",
                                                                    "X1", "Y0", "Y1", "KIND"};
     for (std::size_t i = 0; i < kFieldCount; ++i) {
-        const auto n = num::parseInt16(fields[i]);
+        auto n = num::parseInt16(fields[i]);
+        if (!n && i == kFieldCount - 1) n = reliefByName(fields[i]);
+        if (!n && i == kFieldCount - 1)
+            return say("KIND must be 0 or convex, 1 or concave in ",
+                       "KIND は 0 か凸、1 か凹です: ") +
+                   std::string(text);
         if (!n)
             return std::string(names[i]) +
                    say(" is not a number from -32768 to 32767 in ",
@@ -45,8 +62,7 @@ std::variant<FrameParams, std::string> parseFrameArgument(std::string_view text)
         v[i] = *n;
     }
     if (v[8] != 0 && v[8] != 1)
-        return say("KIND must be 0 (convex) or 1 (concave) in ",
-                   "KIND は 0 (凸) か 1 (凹) です: ") +
+        return say("KIND must be 0 or convex, 1 or concave in ", "KIND は 0 か凸、1 か凹です: ") +
                std::string(text);
     return makeFrameParams(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
 }

@@ -12,37 +12,73 @@
 #include "batch/MemoryGate.h"
 #include "batch/Messages.h"
 #include "batch/OutputWriter.h"
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::batch {
 
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_stopSignal{0};
 
-void requestStop(int) {
+// Ends the run at once, leaving no temporary behind, with the status a shell gives a program
+// the signal ended.
+[[noreturn]] void endAtOnce(int signal) {
+    files::removeListedTemporaries();
+    ::_exit(128 + signal);
+}
+
+// The first Ctrl-C (or TERM) lets the pictures in work finish and be written whole; a second
+// one ends the program at once.
+void requestStop(int signal) {
+    int first = 0;
+    if (!g_stopSignal.compare_exchange_strong(first, signal)) endAtOnce(signal);
     g_stop = true;
 }
 
-// The first Ctrl-C lets the pictures in work finish and be written whole; a second one ends
-// the program at once.
-void catchInterrupts() {
+// A hang-up or a reader that went away (-o - | head) leaves no one to write for.
+void catchSignals() {
     struct sigaction action {};
-    action.sa_handler = requestStop;
-    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
+    action.sa_handler = requestStop;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = endAtOnce;
+    sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGPIPE, &action, nullptr);
+    // Past a file size limit (ulimit -f) a write fails like one to a full disk, and that picture
+    // fails; the others go on.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::string summaryLine(const RunSummary& s, std::size_t strays) {
+// Names that are no picture, told apart from those that could not be read at all (permissions,
+// a loop of links, an input-output error).
+struct StrayCount {
+    std::size_t notPictures = 0;
+    std::size_t unreadable = 0;
+};
+
+StrayCount countStrays(const std::vector<Stray>& strays) {
+    StrayCount count;
+    for (const Stray& stray : strays)
+        ++(stray.error.kind == ErrorKind::CannotOpen || stray.error.kind == ErrorKind::CannotRead
+               ? count.unreadable
+               : count.notPictures);
+    return count;
+}
+
+std::string summaryLine(const RunSummary& s, const StrayCount& strays) {
     std::string line = std::to_string(s.succeeded) + say(" succeeded, ", " 件成功、") +
                        std::to_string(s.failed) + say(" failed", " 件失敗");
     if (s.kept > 0)
         line += say(", ", "、") + std::to_string(s.kept) +
                 say(" already there (kept)", " 件は既にあるので残しました");
-    if (strays > 0)
-        line += say(", ", "、") + std::to_string(strays) +
+    if (strays.notPictures > 0)
+        line += say(", ", "、") + std::to_string(strays.notPictures) +
                 say(" skipped (not pictures)", " 件は画像でないので飛ばしました");
+    if (strays.unreadable > 0)
+        line += say(", ", "、") + std::to_string(strays.unreadable) +
+                say(" skipped (cannot be read)", " 件は読めないので飛ばしました");
     if (s.skipped > 0)
         line += say(", ", "、") + std::to_string(s.skipped) +
                 say(" not started (interrupted)", " 件は中断のため未処理");
@@ -58,6 +94,7 @@ RunSettings runSettings(const BatchOptions& o, FrameSequence frames) {
     settings.strip = o.strip;
     settings.jobs = o.jobs.value_or(coreCount());
     settings.memoryBudget = memoryBudget(o.memoryMegabytes);
+    settings.memoryCapped = o.memoryMegabytes.has_value();
     settings.stop = &g_stop;
     return settings;
 }
@@ -65,18 +102,27 @@ RunSettings runSettings(const BatchOptions& o, FrameSequence frames) {
 }  // namespace
 
 std::variant<Plan, std::string> planRun(const BatchOptions& o, std::istream& standardInput) {
-    auto names = gatherInputs(o, standardInput);
-    if (auto* error = std::get_if<std::string>(&names)) return *error;
-    auto planned = planOutputs(o, std::get<std::vector<InputName>>(names));
+    auto gathered = gatherInputs(o, standardInput);
+    if (auto* error = std::get_if<std::string>(&gathered)) return *error;
+    const GatheredInputs& inputs = std::get<GatheredInputs>(gathered);
+    for (const std::string& note : inputs.notes) std::fprintf(stderr, "%s\n", note.c_str());
+    auto planned = planOutputs(o, inputs.names);
     if (!planned) return describe(planned.error());
     Plan& plan = *planned;
     if (o.shard) {
         const auto [k, n] = *o.shard;
-        std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.input, k, n); });
-        std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.input, k, n); });
+        std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.shardKey, k, n); });
+        std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.shardKey, k, n); });
+        std::erase_if(plan.passedOver,
+                      [&](const PassedOver& p) { return !inShard(p.shardKey, k, n); });
     }
     for (const Stray& stray : plan.strays)
         std::fprintf(stderr, "%s: %s\n", stray.input.c_str(), describe(stray.error).c_str());
+    for (const PassedOver& p : plan.passedOver)
+        std::fprintf(stderr, "%s\n",
+                     say(p.input + ": the result of " + p.resultOf + ", passed over",
+                         p.input + ": " + p.resultOf + " の結果なので飛ばします")
+                         .c_str());
     return std::move(plan);
 }
 
@@ -108,20 +154,24 @@ int frameAll(const BatchOptions& o, FrameSequence frames, const Plan& plan) {
         }
     }
 
+    catchSignals();
+    std::vector<PictureJob> jobs = plan.jobs;
+    prepareOutputFolders(jobs);
     const RunSettings settings = runSettings(o, std::move(frames));
-    catchInterrupts();
     const Progress::Mode mode = o.quiet                   ? Progress::Mode::Quiet
                                 : ::isatty(STDERR_FILENO) ? Progress::Mode::Bar
                                                           : Progress::Mode::Lines;
     Progress progress(plan.jobs.size(), mode);
-    const RunSummary summary = runBatch(plan.jobs, settings, progress);
+    const RunSummary summary = runBatch(jobs, settings, progress);
     // A folder made for this run and left empty by it would only puzzle.
     if (!createdFolder.empty() && summary.succeeded == 0) removeEmptyFolders(createdFolder);
 
-    const std::string line = summaryLine(summary, plan.strays.size());
-    std::fputs(line.c_str(),
-               plan.target.kind == OutputTarget::Kind::StandardOutput ? stderr : stdout);
-    if (summary.skipped > 0) return kInterruptedStatus;
+    // On standard error like the progress, so that standard output carries only results; --quiet
+    // keeps it unless something went wrong.
+    const bool troubled = summary.failed > 0 || !plan.strays.empty() || summary.skipped > 0;
+    if (!o.quiet || troubled)
+        std::fputs(summaryLine(summary, countStrays(plan.strays)).c_str(), stderr);
+    if (summary.skipped > 0) return g_stopSignal ? 128 + g_stopSignal : kInterruptedStatus;
     return summary.failed > 0 || !plan.strays.empty() ? 1 : 0;
 }
 

@@ -1,8 +1,13 @@
 #include "batch/OutputPlan.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <map>
 #include <optional>
+
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::batch {
 
@@ -79,7 +84,20 @@ PictureJob planOne(const BatchOptions& o, const OutputTarget& target, const Inpu
             out = "-";
             break;
     }
-    return PictureJob{name.path, out.string(), format, inputFormat};
+    return PictureJob{name.path, out.string(), format, inputFormat, 0, name.shardKey};
+}
+
+// Inputs that are another input's output leave the jobs for plan.passedOver.
+void passOverResults(Plan& plan) {
+    std::map<std::string, std::string> producers;
+    for (const PictureJob& job : plan.jobs)
+        if (job.output != "-") producers.emplace(canonicalText(job.output), job.input);
+    std::erase_if(plan.jobs, [&](const PictureJob& job) {
+        const auto hit = producers.find(canonicalText(job.input));
+        if (hit == producers.end() || hit->second == job.input) return false;
+        plan.passedOver.push_back(PassedOver{job.input, hit->second, job.shardKey});
+        return true;
+    });
 }
 
 // No output may be an input, and no two pictures may share an output.
@@ -93,6 +111,8 @@ Result<void> findCollision(const std::vector<PictureJob>& jobs) {
         if (auto hit = inputs.find(c); hit != inputs.end())
             return Error::of(ErrorKind::OutputIsInput).naming({job.input, job.output, hit->second});
         auto [it, fresh] = outputs.emplace(c, &job);
+        if (!fresh && canonicalText(it->second->input) == canonicalText(job.input))
+            return Error::of(ErrorKind::InputNamedTwice).naming({it->second->input, job.input});
         if (!fresh)
             return Error::of(ErrorKind::OutputShared)
                 .naming({it->second->input, job.input, job.output});
@@ -112,6 +132,8 @@ std::string extensionFor(FormatId format) {
 Result<FormatId> pictureFormatOf(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
+    // A loop of links or a folder that may not be searched is no missing file: its reason.
+    if (ec && ec.value() != ENOENT) return Error::of(ErrorKind::CannotOpen, ec.value());
     if (!fs::exists(status)) return Error::of(ErrorKind::NoSuchFile);
     if (fs::is_directory(status)) return Error::of(ErrorKind::IsFolder);
     files::InputFile file;
@@ -129,11 +151,12 @@ Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputNam
     for (const InputName& name : names) {
         const auto format = pictureFormatOf(name.path);
         if (!format) {
-            if (!name.found) plan.strays.push_back(Stray{name.path, format.error()});
+            if (!name.found) plan.strays.push_back(Stray{name.path, format.error(), name.shardKey});
             continue;
         }
         plan.jobs.push_back(planOne(options, plan.target, name, *format));
     }
+    passOverResults(plan);
     if (auto apart = findCollision(plan.jobs); !apart) return apart.error();
     return plan;
 }
@@ -154,6 +177,35 @@ Result<void> createOutputFolder(const fs::path& folder, fs::path& created) {
             .naming({folder.string()});
     created = missing;
     return {};
+}
+
+namespace {
+
+// 0 when files can be made in folder, or in the nearest existing folder above it (where the
+// missing ones will be made); otherwise the system's reason.
+int folderRefusal(fs::path folder) {
+    std::error_code ec;
+    if (folder.empty()) folder = ".";
+    folder = fs::absolute(folder, ec).lexically_normal();
+    while (!fs::exists(folder, ec) && folder != folder.parent_path()) folder = folder.parent_path();
+    if (!fs::is_directory(folder, ec)) return ENOTDIR;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void prepareOutputFolders(std::vector<PictureJob>& jobs) {
+    std::map<fs::path, int> refusals;
+    for (PictureJob& job : jobs) {
+        if (job.output == "-") continue;
+        const fs::path folder = fs::path(job.output).parent_path();
+        auto [it, fresh] = refusals.emplace(folder, 0);
+        if (fresh) {
+            it->second = folderRefusal(folder);
+            if (it->second == 0) files::removeStaleTemporaries(folder.string());
+        }
+        job.folderError = it->second;
+    }
 }
 
 void removeEmptyFolders(const fs::path& folder) {

@@ -26,18 +26,30 @@ struct PictureJob {
     std::string output;  // path to write; "-" for standard output
     files::FormatId format = files::FormatId::Jpeg;
     files::FormatId inputFormat = files::FormatId::Jpeg;  // by the file's contents
+    int folderError = 0;     // why the output's folder cannot be written (errno), found beforehand
+    std::string shardKey{};  // what --shard splits by (InputName::shardKey)
 };
 
 // A name that is not a picture this tool reads, reported and skipped.
 struct Stray {
     std::string input;
     Error error;
+    std::string shardKey;
+};
+
+// A named input that is the result of another input of the same run (a re-run beside the
+// pictures names the earlier results too): passed over, as a folder walk leaves it out.
+struct PassedOver {
+    std::string input;
+    std::string resultOf;
+    std::string shardKey;
 };
 
 struct Plan {
     OutputTarget target;
     std::vector<PictureJob> jobs;
     std::vector<Stray> strays;
+    std::vector<PassedOver> passedOver;
 };
 
 // The format of a picture file by its first bytes, or why it is none: missing, a folder, not to
@@ -53,6 +65,11 @@ Result<Plan> planOutputs(const BatchOptions& options, const std::vector<InputNam
 // existed), so that a run that wrote nothing can take it away again.
 Result<void> createOutputFolder(const std::filesystem::path& folder,
                                 std::filesystem::path& created);
+
+// Checks, before any picture is read, that each job's output folder (or the nearest folder that
+// exists above it) can be written, setting folderError where not; and removes from each output
+// folder the temporaries that runs which have died left behind.
+void prepareOutputFolders(std::vector<PictureJob>& jobs);
 
 // Removes folder and the folders in it as long as they hold nothing.
 void removeEmptyFolders(const std::filesystem::path& folder);

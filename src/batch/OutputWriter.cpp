@@ -7,27 +7,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "batch/Messages.h"
+#include "imageio/AtomicFile.h"
 #include "imageio/FrameStream.h"
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::batch {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string temporaryName(const fs::path& target) {
-    thread_local std::mt19937_64 rng{std::random_device{}()};
-    char suffix[20];
-    std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(rng()));
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::string name(1, '.');
-    name.append(target.filename().string()).append(".batch-").append(suffix).append(".tmp");
-    return (folder / name).string();
-}
 
 void syncFolderOf(const std::string& path) {
     fs::path folder = fs::path(path).parent_path();
@@ -56,19 +47,6 @@ std::string replacedFile(const std::string& path) {
     return ec ? path : real.string();
 }
 
-std::optional<std::string> copyToStandardOutput(const std::string& path) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return describe(Error::of(ErrorKind::ResultNotReadBack, errno));
-    char buffer[1 << 16];
-    bool ok = true;
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        ok = ok && std::fwrite(buffer, 1, n, stdout) == n;
-    std::fclose(in);
-    ok = std::fflush(stdout) == 0 && ok;
-    if (!ok) return describe(Error::of(ErrorKind::StandardOutputFailed, errno));
-    return std::nullopt;
-}
-
 std::string cannotWrite(const PictureJob& job, const Error& error) {
     const std::string folder = fs::path(job.output).parent_path().string();
     const std::string reason = describe(error);
@@ -80,6 +58,25 @@ std::string cannotWrite(const PictureJob& job, const Error& error) {
 }
 
 }  // namespace
+
+namespace {
+
+class TemporaryListing {
+public:
+    explicit TemporaryListing(const std::string& path) : m_slot(files::listTemporary(path)) {}
+    ~TemporaryListing() { files::unlistTemporary(m_slot); }
+    TemporaryListing(const TemporaryListing&) = delete;
+    TemporaryListing& operator=(const TemporaryListing&) = delete;
+
+private:
+    int m_slot;
+};
+
+}  // namespace
+
+std::string cannotWriteText(const PictureJob& job, int error) {
+    return cannotWrite(job, Error::of(ErrorKind::CannotCreateTemporary, error));
+}
 
 bool outputTaken(const std::string& path) {
     struct stat info {};
@@ -108,24 +105,22 @@ Result<void> saveStreamed(files::RowReader& reader, const std::vector<PaintedFra
 std::optional<std::string> writeOutputWith(const PictureJob& job, bool overwrite,
                                            const Saver& save) {
     if (job.output == "-") {
-        std::error_code ec;
-        const fs::path folder = fs::temp_directory_path(ec);
-        const std::string temporary = temporaryName((ec ? fs::path(".") : folder) /
-                                                    ("rimvista-batch" + extensionFor(job.format)));
-        if (auto saved = save(temporary); !saved) {
-            ::unlink(temporary.c_str());
+        if (auto saved = save(files::kStandardOutput); !saved)
             return say("cannot write the result: ", "結果を書けません: ") + describe(saved.error());
-        }
-        auto error = copyToStandardOutput(temporary);
-        ::unlink(temporary.c_str());
-        return error;
+        return std::nullopt;
     }
 
     std::error_code ec;
     const fs::path parent = fs::path(job.output).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
+    // The folder's own reason: the temporary's "no such file" would hide it.
+    if (ec)
+        return cannotWrite(
+            job, Error::of(ErrorKind::OutputFolderNotMade, ec.value()).naming({parent.string()}));
 
-    const std::string temporary = temporaryName(job.output);
+    const std::string temporary = files::temporaryNameFor(job.output);
+    // Listed before it exists: a fatal signal may come at any moment of the save.
+    const TemporaryListing listing(temporary);
     if (auto saved = save(temporary); !saved) {
         ::unlink(temporary.c_str());
         return cannotWrite(job, saved.error());

@@ -28,6 +28,9 @@ struct Encoding {
 // True when something (a file, a folder, a dangling link) has the output's name.
 bool outputTaken(const std::string& path);
 
+// Why job.output cannot be written, in the user's language, for a system error number.
+std::string cannotWriteText(const PictureJob& job, int error);
+
 // Writes the picture to job.output in job.format ("-": to standard output). The file is
 // written under a temporary name in the same folder and renamed into place once complete.
 // Without overwrite an existing output is never replaced, not even one that appeared while

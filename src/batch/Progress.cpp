@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <system_error>
 #include <vector>
 
 #include "batch/Messages.h"
@@ -76,7 +77,11 @@ std::string barLine(std::size_t done, std::size_t total, const std::string& curr
 
 Progress::Progress(std::size_t total, Mode mode, std::FILE* out)
     : m_total(total), m_mode(mode), m_out(out) {
-    if (m_mode == Mode::Bar) m_ticker = std::thread([this] { tick(); });
+    try {
+        if (m_mode == Mode::Bar) m_ticker = std::thread([this] { tick(); });
+    } catch (const std::system_error&) {
+        // No thread for the clock: the bar is then redrawn as pictures finish.
+    }
 }
 
 Progress::~Progress() {

@@ -18,54 +18,56 @@ namespace rimvista {
 // format names) its wording uses, in the order given. A front end's wording is a switch over
 // ErrorKind without a default, so the compiler names any kind left unworded; the tests walk
 // allErrorKinds() in each language and look for every figure and name in the text.
-#define RIMVISTA_ERROR_KINDS(X)                                                    \
-    X(OutOfMemory, 0, 0)                                                           \
-    X(FileBeyondMemory, 1, 0)    /* megabytes of the file */                       \
-    X(PictureBeyondMemory, 4, 0) /* width, height, megabytes needed, available */  \
-    X(NoSuchFile, 0, 0)                                                            \
-    X(IsFolder, 0, 0)                                                              \
-    X(CannotOpen, 0, 0) /* osError */                                              \
-    X(NotRegularFile, 0, 0)                                                        \
-    X(CannotRead, 0, 0) /* osError */                                              \
-    X(FileCutShort, 0, 0)                                                          \
-    X(UnknownFormat, 0, 0)          /* contents of no format the registry knows */ \
-    X(InvalidPictureSize, 2, 0)     /* width, height */                            \
-    X(FileTooSmallForPicture, 3, 0) /* bytes, width, height */                     \
-    X(BmpHeaderTooShort, 0, 0)                                                     \
-    X(BmpHeaderInvalid, 0, 0)                                                      \
-    X(BmpSizeInvalid, 0, 0)                                                        \
-    X(BmpMasksMissing, 0, 0)                                                       \
-    X(BmpPixelDataMissing, 0, 0)                                                   \
-    X(BmpUnsupported, 2, 0) /* bits per pixel, compression */                      \
-    X(DamagedData, 0, 1)    /* format; detail: the library's own message */        \
-    X(PngChunkPastEnd, 0, 0)                                                       \
-    X(PngUnsupported, 0, 0)                                                        \
-    X(DecoderUnavailable, 0, 1) /* format */                                       \
-    X(UnreadablePicture, 0, 0)  /* detail: the fallback reader's own message */    \
-    X(NotStreamable, 0, 0)                                                         \
-    X(RowsOutOfOrder, 2, 0) /* first row, end row */                               \
-    X(NothingToSave, 0, 0)                                                         \
-    X(InvalidSaveSize, 2, 0)       /* width, height */                             \
-    X(TooLargeForFormat, 2, 1)     /* width, height; format */                     \
-    X(EncoderUnavailable, 0, 1)    /* format */                                    \
-    X(EncodeFailed, 0, 1)          /* format; detail: the library's own message */ \
-    X(RowsMissing, 2, 0)           /* rows written, height */                      \
-    X(CannotCreateTemporary, 0, 0) /* osError */                                   \
-    X(FileNotOpen, 0, 0)                                                           \
-    X(CannotWrite, 0, 0)            /* osError */                                  \
-    X(CannotSync, 0, 0)             /* osError */                                  \
-    X(CannotReplace, 0, 0)          /* osError */                                  \
-    X(OutputExists, 0, 1)           /* output */                                   \
-    X(OutputFolderNotMade, 0, 1)    /* folder; osError */                          \
-    X(StandardOutputTakesOne, 1, 0) /* pictures given */                           \
-    X(OutputFileTakesOne, 1, 1)     /* pictures given; output */                   \
-    X(OutputFormatUnknown, 0, 1)    /* output */                                   \
-    X(OutputFormatMismatch, 0, 2)   /* output, the --format given */               \
-    X(OutputIsInput, 0, 3)          /* picture, its output, the input it is */     \
-    X(OutputShared, 0, 3)           /* one picture, another, their output */       \
-    X(ResultNotReadBack, 0, 0)      /* osError */                                  \
-    X(StandardOutputFailed, 0, 0)   /* osError */                                  \
-    X(SettingsBusy, 0, 0)           /* another program held the settings file */   \
+#define RIMVISTA_ERROR_KINDS(X)                                                      \
+    X(OutOfMemory, 0, 0)                                                             \
+    X(FileBeyondMemory, 1, 0)    /* megabytes of the file */                         \
+    X(PictureBeyondMemory, 4, 0) /* width, height, megabytes needed, available */    \
+    X(PictureBeyondCap, 4, 0)    /* width, height, megabytes needed, --memory */     \
+    X(NoSuchFile, 0, 0)                                                              \
+    X(IsFolder, 0, 0)                                                                \
+    X(CannotOpen, 0, 0) /* osError */                                                \
+    X(NotRegularFile, 0, 0)                                                          \
+    X(CannotRead, 0, 0) /* osError */                                                \
+    X(FileCutShort, 0, 0)                                                            \
+    X(UnknownFormat, 0, 0)          /* contents of no format the registry knows */   \
+    X(InvalidPictureSize, 2, 0)     /* width, height */                              \
+    X(FileTooSmallForPicture, 3, 0) /* bytes, width, height */                       \
+    X(BmpHeaderTooShort, 0, 0)                                                       \
+    X(BmpHeaderInvalid, 0, 0)                                                        \
+    X(BmpSizeInvalid, 0, 0)                                                          \
+    X(BmpMasksMissing, 0, 0)                                                         \
+    X(BmpPixelDataMissing, 0, 0)                                                     \
+    X(BmpUnsupported, 2, 0) /* bits per pixel, compression */                        \
+    X(DamagedData, 0, 1)    /* format; detail: the library's own message */          \
+    X(PngChunkPastEnd, 0, 0)                                                         \
+    X(PngUnsupported, 0, 0)                                                          \
+    X(DecoderUnavailable, 0, 1) /* format */                                         \
+    X(UnreadablePicture, 0, 0)  /* detail: the fallback reader's own message */      \
+    X(NotStreamable, 0, 0)                                                           \
+    X(RowsOutOfOrder, 2, 0) /* first row, end row */                                 \
+    X(NothingToSave, 0, 0)                                                           \
+    X(InvalidSaveSize, 2, 0)       /* width, height */                               \
+    X(TooLargeForFormat, 2, 1)     /* width, height; format */                       \
+    X(EncoderUnavailable, 0, 1)    /* format */                                      \
+    X(EncodeFailed, 0, 1)          /* format; detail: the library's own message */   \
+    X(RowsMissing, 2, 0)           /* rows written, height */                        \
+    X(CannotCreateTemporary, 0, 0) /* osError */                                     \
+    X(FileNotOpen, 0, 0)                                                             \
+    X(CannotWrite, 0, 0)            /* osError */                                    \
+    X(CannotSync, 0, 0)             /* osError */                                    \
+    X(CannotReplace, 0, 0)          /* osError */                                    \
+    X(OutputExists, 0, 1)           /* output */                                     \
+    X(OutputFolderNotMade, 0, 1)    /* folder; osError */                            \
+    X(StandardOutputTakesOne, 1, 0) /* pictures given */                             \
+    X(OutputFileTakesOne, 1, 1)     /* pictures given; output */                     \
+    X(OutputFormatUnknown, 0, 1)    /* output */                                     \
+    X(OutputFormatMismatch, 0, 2)   /* output, the --format given */                 \
+    X(OutputIsInput, 0, 3)          /* picture, its output, the input it is */       \
+    X(OutputShared, 0, 3)           /* one picture, another, their output */         \
+    X(InputNamedTwice, 0, 2)        /* the picture as first named, as named again */ \
+    X(ResultNotReadBack, 0, 0)      /* osError */                                    \
+    X(StandardOutputFailed, 0, 0)   /* osError */                                    \
+    X(SettingsBusy, 0, 0)           /* another program held the settings file */     \
     X(Unexpected, 0, 0)             /* detail: what the failing code said */
 
 enum class ErrorKind {

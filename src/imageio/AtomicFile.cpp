@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
+#include <string_view>
+
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::files {
 
@@ -18,16 +20,9 @@ namespace fs = std::filesystem;
 // A symbolic link stays a link: the file it points to is the one replaced.
 std::string resolvedTarget(const std::string& target) {
     std::error_code ec;
-    if (!fs::is_symlink(target, ec)) return target;
+    if (target == kStandardOutput || !fs::is_symlink(target, ec)) return target;
     fs::path real = fs::weakly_canonical(target, ec);
     return ec ? target : real.string();
-}
-
-std::string randomSuffix() {
-    thread_local std::mt19937_64 rng{std::random_device{}()};
-    char text[20];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(rng()));
-    return text;
 }
 
 void syncFolder(const fs::path& folder) {
@@ -58,29 +53,52 @@ Error AtomicFile::fail(ErrorKind kind, int error) {
     return Error::of(kind, error);
 }
 
+std::string AtomicFile::temporaryPath() const {
+    if (!m_tempPath.empty() || m_fd < 0) return m_tempPath;
+    return "/proc/self/fd/" + std::to_string(m_fd);
+}
+
 Result<void> AtomicFile::open() {
     if (m_fd >= 0 || m_failed) return Error::of(ErrorKind::FileNotOpen);
-    const fs::path folder = folderOf(m_target);
-    const std::string name = fs::path(m_target).filename().string();
-    int error = 0;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string candidate =
-            (folder / ("." + name + "." + randomSuffix() + ".tmp")).string();
-        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
-            m_tempPath = candidate;
-            break;
-        }
-        error = errno;
-        if (error != EEXIST) break;
-    }
-    if (m_fd < 0) {
+    m_toStandardOutput = m_target == kStandardOutput;
+    std::error_code ec;
+    const std::string folder =
+        m_toStandardOutput ? fs::temp_directory_path(ec).string() : folderOf(m_target).string();
+    if (auto opened = openIn(ec ? std::string("/tmp") : folder); !opened) {
         m_failed = true;
-        return Error::of(ErrorKind::CannotCreateTemporary, error);
+        return opened;
     }
     struct stat existing {};
-    if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(m_fd, existing.st_mode & 07777);
+    const bool replaces = ::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    m_mode = replaces ? existing.st_mode & 07777 : newFileMode();
+    return {};
+}
+
+// Unnamed where the file system can (nothing to leave behind if the process dies); otherwise a
+// name that tells a later run whose it is, listed for removal at a fatal signal. Only the owner
+// may read it until it is complete: it may hold a picture its target's mode would not show.
+Result<void> AtomicFile::openIn(const std::string& folder) {
+    if (unnamedTemporariesAllowed()) {
+        m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0) return {};
+    }
+    const std::string name = m_toStandardOutput
+                                 ? temporaryNameFor((fs::path(folder) / "rimvista").string())
+                                 : temporaryNameFor(m_target);
+    const NamingStep step;
+    if (!step.allowed()) return Error::of(ErrorKind::CannotCreateTemporary, EINTR);
+    if (!m_toStandardOutput) m_slot = listTemporary(name);
+    m_fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        unlistTemporary(m_slot);
+        m_slot = -1;
+        return Error::of(ErrorKind::CannotCreateTemporary, errno);
+    }
+    if (m_toStandardOutput) {
+        ::unlink(name.c_str());
+    } else {
+        m_tempPath = name;
+    }
     return {};
 }
 
@@ -133,15 +151,64 @@ void AtomicFile::startWriteBack() {
     m_flushStart = m_written;
 }
 
+// Gives a complete unnamed temporary a name beside its target, so that it can be renamed over
+// the target (a link cannot replace a file).
+Result<void> AtomicFile::nameTemporary() {
+    const std::string name = temporaryNameFor(m_target);
+    const NamingStep step;
+    if (!step.allowed()) return fail(ErrorKind::CannotReplace, EINTR);
+    m_slot = listTemporary(name);
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
+        ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) != 0)
+        return fail(ErrorKind::CannotReplace, errno);
+    m_tempPath = name;
+    return {};
+}
+
+Result<void> AtomicFile::copyToStandardOutput() {
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(ErrorKind::ResultNotReadBack, errno);
+        if (n == 0) break;
+        at += n;
+        for (ssize_t sent = 0; sent < n;) {
+            const ssize_t put =
+                ::write(STDOUT_FILENO, buffer + sent, static_cast<std::size_t>(n - sent));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return fail(ErrorKind::StandardOutputFailed, put < 0 ? errno : EIO);
+            sent += put;
+        }
+    }
+    discard();
+    return {};
+}
+
 Result<void> AtomicFile::commit() {
     if (m_fd < 0) return Error::of(ErrorKind::FileNotOpen);
+    if (m_toStandardOutput) return copyToStandardOutput();
     if (::fsync(m_fd) != 0) return fail(ErrorKind::CannotSync, errno);
+    // The mode the file is to have, now that it is complete. File systems without modes (FAT)
+    // refuse it, harmlessly.
+    ::fchmod(m_fd, static_cast<mode_t>(m_mode));
+    if (m_tempPath.empty()) {
+        if (auto named = nameTemporary(); !named) return named;
+    }
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) return fail(ErrorKind::CannotSync, errno);
-    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
-        return fail(ErrorKind::CannotReplace, errno);
+    {
+        // The target may itself be a listed temporary (a caller's own).
+        const NamingStep step;
+        if (!step.allowed()) return fail(ErrorKind::CannotReplace, EINTR);
+        if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+            return fail(ErrorKind::CannotReplace, errno);
+    }
     m_tempPath.clear();
+    unlistTemporary(m_slot);
+    m_slot = -1;
     syncFolder(folderOf(m_target));
     return {};
 }
@@ -155,6 +222,8 @@ void AtomicFile::discard() {
         ::unlink(m_tempPath.c_str());
         m_tempPath.clear();
     }
+    unlistTemporary(m_slot);
+    m_slot = -1;
 }
 
 Result<void> writeFileAtomically(const std::string& path, const void* data, std::size_t size) {

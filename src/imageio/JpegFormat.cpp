@@ -68,14 +68,14 @@ std::uint64_t writeCost(int width, int height) {
     return picture + picture / 4 * 3 / 2;
 }
 
-LoadResult read(const InputFile& file, const std::string&, PictureExtras*) {
+LoadResult read(const InputFile& file, const std::string&, PictureExtras* extras) {
     // The picture's own claim is checked by the reader; the file itself must fit first.
     if (file.size() > availableMemory())
         return Error::of(ErrorKind::FileBeyondMemory).with(megabytesOf(file.size()));
     auto bytes = PageBuffer::tryCreate(file.size());
     if (!bytes) return Error::of(ErrorKind::OutOfMemory);
     if (auto done = file.readAt(0, bytes->data(), bytes->size()); !done) return done.error();
-    return readJpeg(bytes->data(), bytes->size());
+    return readJpeg(bytes->data(), bytes->size(), extras);
 }
 
 Result<PictureFacts> readFacts(const InputFile& file) {

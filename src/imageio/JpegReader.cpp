@@ -2,7 +2,9 @@
 
 #include <turbojpeg.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "imageio/ExifOrientation.h"
 #include "imageio/FormatRegistry.h"
@@ -20,8 +22,7 @@ constexpr std::uint64_t kMostPixelsPerByte = 4096;
 // Stray bytes between segments: common in files from some cameras and editors, and the
 // picture decodes whole despite them.
 bool harmlessWarning(tjhandle handle) {
-    return tjGetErrorCode(handle) == TJERR_WARNING &&
-           std::strstr(tjGetErrorStr2(handle), "extraneous bytes") != nullptr;
+    return tjGetErrorCode(handle) == TJERR_WARNING && harmlessJpegWarning(tjGetErrorStr2(handle));
 }
 
 // The library keeps the stop-on-warning choice of the previous decode in the handle, so a
@@ -42,16 +43,32 @@ bool readHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_
 // A cut-off or corrupt file is a failure, not a picture with a grey or garbled lower part.
 // The first pass stops at the first warning, so a small damaged file that claims a huge size
 // never gets its whole picture filled; only a harmless warning earns a second, tolerant pass.
+// tolerant: whatever the warnings, for a viewer that shows a damaged picture as far as it goes.
 bool decodeInto(tjhandle handle, const std::uint8_t* data, std::size_t size, PixelSurface& out,
-                int pixelFormat) {
+                int pixelFormat, bool tolerant = false) {
     const auto decode = [&](int flags) {
         return tjDecompress2(handle, data, static_cast<unsigned long>(size), out.bits(),
                              out.width(), static_cast<int>(out.bytesPerLine()), out.height(),
                              pixelFormat, flags | TJFLAG_LIMITSCANS);
     };
+    if (tolerant) return decode(0) == 0;
     if (decode(TJFLAG_STOPONWARNING) == 0) return true;
     if (!harmlessWarning(handle)) return false;
     return decode(0) == 0 || harmlessWarning(handle);
+}
+
+// A file without its end marker is read with one put back: if that decodes without a warning,
+// every row was there and only the marker was missing. A file cut inside its coded data still
+// fails, now on the data the marker interrupts.
+bool decodeWithEndMarker(Decompressor& decompressor, const std::uint8_t* data, std::size_t size,
+                         PixelSurface& out, bool cmyk) {
+    std::vector<std::uint8_t> whole(data, data + size);
+    whole.push_back(0xFF);
+    whole.push_back(0xD9);
+    decompressor.release();
+    if (!decompressor.get()) return false;
+    return decodeInto(decompressor.get(), whole.data(), whole.size(), out,
+                      cmyk ? TJPF_CMYK : TJPF_BGRX);
 }
 
 Error damaged(Decompressor& decompressor, const std::uint8_t* data, std::size_t size) {
@@ -87,6 +104,13 @@ bool hasAdobeSegment(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
+bool harmlessJpegWarning(const char* text) {
+    const char* found = std::strstr(text, "extraneous bytes before marker 0x");
+    if (!found) return false;
+    const unsigned marker = static_cast<unsigned>(std::strtoul(found + 33, nullptr, 16));
+    return marker < 0xD0 || marker > 0xD9;
+}
+
 bool jpegCutShort(const std::uint8_t* data, std::size_t size) {
     std::uint64_t scan = 0;
     const JpegWalkEnd end = walkJpegSegments(data, size, [&](const JpegSegment& s) {
@@ -99,7 +123,7 @@ bool jpegCutShort(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-LoadResult readJpeg(const std::uint8_t* data, std::size_t size) {
+LoadResult readJpeg(const std::uint8_t* data, std::size_t size, PictureExtras* extras) {
     Decompressor& decompressor = Decompressor::forThisThread();
     if (!decompressor.get())
         return Error::of(ErrorKind::DecoderUnavailable).naming({formatName(FormatId::Jpeg)});
@@ -118,8 +142,18 @@ LoadResult readJpeg(const std::uint8_t* data, std::size_t size) {
     {
         BackgroundPrefault prefault(*result, BackgroundPrefault::Order::TopDown);
         decoded = decodeInto(decompressor.get(), data, size, *result, cmyk ? TJPF_CMYK : TJPF_BGRX);
+        if (!decoded && jpegCutShort(data, size))
+            decoded = decodeWithEndMarker(decompressor, data, size, *result, cmyk);
     }
-    if (!decoded) return damaged(decompressor, data, size);
+    if (!decoded) {
+        Error damage = damaged(decompressor, data, size);
+        // A file cut short is refused even so: what is missing is not damage to be shown.
+        if (!extras || !extras->acceptDamage || damage.kind == ErrorKind::FileCutShort)
+            return damage;
+        decodeInto(decompressor.get(), data, size, *result, cmyk ? TJPF_CMYK : TJPF_BGRX, true);
+        decompressor.release();
+        extras->damage = std::move(damage);
+    }
     if (cmyk)
         cmykToBgr(*result, hasAdobeSegment(data, size));
     else

@@ -32,7 +32,7 @@ struct FileSource {
         const std::uint64_t left = self.file->size() - std::min(self.offset, self.file->size());
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadChunk));
         if (n == 0) {
-            // A cut-off file: the library then warns, which counts as a failure.
+            // The end marker put in: a row that needed more data then fails the picture.
             static const JOCTET eoi[2] = {0xFF, JPEG_EOI};
             self.endReached = true;
             WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -122,6 +122,9 @@ public:
             jpeg_read_scanlines(&m_cinfo, m_rows.data() + done,
                                 static_cast<JDIMENSION>(y1 - y0 - done));
         }
+        // Read on to the end marker: coded data left over after the last row means the rows
+        // were decoded from data that was not theirs.
+        if (y1 == m_height) jpeg_finish_decompress(&m_cinfo);
         return {};
     }
 

@@ -98,11 +98,11 @@ public:
             m_cinfo.comp_info[c].h_samp_factor = c == 0 ? h : 1;
             m_cinfo.comp_info[c].v_samp_factor = c == 0 ? v : 1;
         }
-        std::vector<std::uint8_t> segments;
         if (metadata) {
-            segments = jpegMetadataSegments(*metadata);
+            m_segments = jpegMetadataSegments(*metadata);
             m_cinfo.write_JFIF_header = FALSE;
         }
+        const std::vector<std::uint8_t>& segments = m_segments;
         jpeg_start_compress(&m_cinfo, TRUE);
         // Each segment in its file form: marker, two length bytes counting themselves, body.
         for (std::size_t at = 0; at + 4 <= segments.size();) {
@@ -151,6 +151,8 @@ private:
     FileDestination m_destination;
     bool m_created = false;
     std::vector<JSAMPROW> m_rows;
+    // A member, not a local of start(): the library's error jump would skip a local's destructor.
+    std::vector<std::uint8_t> m_segments;
 };
 
 }  // namespace

@@ -12,8 +12,19 @@ namespace {
     std::longjmp(errors.jump, 1);
 }
 
+// Only warnings that pixels were made up fail the picture. The end of the file is one only
+// once a row needs data past it: the source then puts in an end marker, and the decoder warns
+// that the data stopped short (JWRN_HIT_MARKER). Stray bytes are harmless between segments,
+// not before a restart or the end marker, where they are coded data that could not be used.
 void warn(j_common_ptr common, int level) {
-    if (level == -1 && common->err->msg_code != JWRN_EXTRANEOUS_DATA) fail(common);
+    if (level != -1) return;
+    const int code = common->err->msg_code;
+    if (code == JWRN_JPEG_EOF) return;
+    if (code == JWRN_EXTRANEOUS_DATA) {
+        const int marker = common->err->msg_parm.i[1];
+        if (marker < 0xD0 || marker > 0xD9) return;
+    }
+    fail(common);
 }
 
 }  // namespace

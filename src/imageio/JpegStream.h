@@ -20,9 +20,8 @@ struct JpegErrors {
     std::jmp_buf jump{};
     std::string message;
 
-    // Fatal errors jump back; warnings are fatal too (a damaged file is a failure, not a
-    // garbled picture), except stray bytes between segments, which the whole-picture reader
-    // also accepts.
+    // Fatal errors jump back; warnings that pixels were made up are fatal too (a damaged file
+    // is a failure, not a garbled picture), as in the whole-picture reader.
     // The manager to put in a compress or decompress struct's err before it is created.
     jpeg_error_mgr* install();
     // Where the struct's err leads back to.

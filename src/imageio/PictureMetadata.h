@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
+
 namespace rimvista::files {
 
 struct Density {
@@ -36,6 +38,11 @@ struct PictureExtras {
     std::vector<std::uint8_t> alpha;  // width x height, row by row; empty when opaque
     bool grey = false;                // stored as grey (with or without alpha)
     PictureMetadata metadata;
+    // Asked by a viewer, which may show a picture with damaged data as far as it decodes: the
+    // picture is then returned with damage set to what is wrong, where otherwise the damage fails
+    // it. A file cut short still fails.
+    bool acceptDamage = false;
+    std::optional<Error> damage{};
 };
 
 // Sets the Exif orientation to 1 (upright). For pixels that were turned upright on reading.

@@ -136,6 +136,8 @@ public:
     // view, the size label, the parameters and the history, enable the picture commands.
     // metadata is what a saved copy of the picture keeps.
     void pictureLoaded(PixelSurface picture, files::PictureMetadata metadata = {});
+    // Once for each picture opened despite damaged data: the user sees what is shown is not all.
+    void tellDamage(const std::optional<Error>& damage);
     void cmdOpen_Click();
     void cmdSave_Click();
     // The save command; true only when the picture was written.

@@ -129,6 +129,11 @@ void FrmMain::cmdOpen_Click() {
         return;
     }
     pictureLoaded(std::move(loaded->pixels), std::move(loaded->metadata));
+    tellDamage(loaded->damage);
+}
+
+void FrmMain::tellDamage(const std::optional<Error>& damage) {
+    if (damage) showMessage(this, failureText(kOpenedDamaged, *damage));
 }
 
 bool FrmMain::acceptsDrop(const QMimeData* dropData) const {
@@ -141,6 +146,7 @@ void FrmMain::replaceWithDropped(const QString& path, WindowPicture&& picture) {
     // current work in question.
     if (!mayDiscardPicture()) return;
     pictureLoaded(std::move(picture.pixels), std::move(picture.metadata));
+    tellDamage(picture.damage);
     // The path keeps its own letter case: on a case-sensitive file system a lower-cased copy
     // would name another file, or none.
     DataFolder = GetFolderName(path);

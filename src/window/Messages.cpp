@@ -32,6 +32,9 @@ QString describe(const Error& e) {
             return QStringLiteral("メモリが足りません");
         case ErrorKind::FileBeyondMemory:
             return QStringLiteral("メモリが足りません (%1 MB のファイル)").arg(figure(e, 0));
+        case ErrorKind::PictureBeyondCap:
+            return QStringLiteral("メモリの上限を超えます (%1 の画像に %2 MB 必要、上限は %3 MB)")
+                .arg(size(e, 0), figure(e, 2), figure(e, 3));
         case ErrorKind::PictureBeyondMemory:
             return QStringLiteral("メモリが足りません (%1 の画像に %2 MB 必要、空きは %3 MB)")
                 .arg(size(e, 0), figure(e, 2), figure(e, 3));
@@ -124,6 +127,9 @@ QString describe(const Error& e) {
         case ErrorKind::OutputIsInput:
             return QStringLiteral("%1 の出力 %2 は入力の %3 です")
                 .arg(name(e, 0), name(e, 1), name(e, 2));
+        case ErrorKind::InputNamedTwice:
+            return QStringLiteral("%1 が二度指定されています (%2 としても)")
+                .arg(name(e, 0), name(e, 1));
         case ErrorKind::OutputShared:
             return QStringLiteral("%1 と %2 が同じ %3 に書かれます")
                 .arg(name(e, 0), name(e, 1), name(e, 2));

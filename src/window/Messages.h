@@ -21,6 +21,9 @@ inline const QString kDropError = QStringLiteral("Drop Error");
 inline const QString kOpenFailed = QStringLiteral("開けませんでした。");
 // A picture named on the command line; %1 the file. The reason follows on the next line.
 inline const QString kNamedFileNotOpened = QStringLiteral("%1 を開けませんでした。");
+// A picture opened although part of its data is damaged; the reason follows on the next line.
+inline const QString kOpenedDamaged =
+    QStringLiteral("画像のデータの一部が壊れています。正しく表示されない部分があります。");
 inline const QString kSaveFailed = QStringLiteral("保存できませんでした。");
 inline const QString kBadExtension = QStringLiteral("拡張子が不正です。");
 inline const QString kMissingFolder =

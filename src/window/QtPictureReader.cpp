@@ -76,6 +76,7 @@ files::PictureMetadata keptMetadata(const std::string& path, files::PictureMetad
 
 Result<WindowPicture> loadWindowPicture(const std::string& path) {
     files::PictureExtras extras;
+    extras.acceptDamage = true;  // shown as far as it decodes; the window tells the user
     files::LoadResult loaded = files::loadPicture(path, &extras);
     if (!loaded) {
         if (loaded.error().kind != ErrorKind::UnknownFormat) return loaded.error();
@@ -83,7 +84,8 @@ Result<WindowPicture> loadWindowPicture(const std::string& path) {
         if (!read) return read.error();
         return WindowPicture{std::move(*read), {}};
     }
-    return WindowPicture{std::move(*loaded), keptMetadata(path, std::move(extras.metadata))};
+    return WindowPicture{std::move(*loaded), keptMetadata(path, std::move(extras.metadata)),
+                         std::move(extras.damage)};
 }
 
 }  // namespace rimvista

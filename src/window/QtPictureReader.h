@@ -2,6 +2,7 @@
 // The window reads what no registry entry knows through Qt's image readers, so that any picture
 // Qt can show still opens. Needs Qt Gui's image classes but no application object or window.
 
+#include <optional>
 #include <string>
 
 #include "imageio/PictureMetadata.h"
@@ -13,6 +14,7 @@ namespace rimvista {
 struct WindowPicture {
     PixelSurface pixels;
     files::PictureMetadata metadata;
+    std::optional<Error> damage{};  // set when the picture was read despite damaged data
 };
 
 // Reads the picture at path (UTF-8) with the registry's readers, or with Qt's (keeping no

@@ -32,7 +32,7 @@ TEST_F(BatchTest, ASequenceGivesTheEnginesPixelsForBmpAndJpegInput) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(samePixels(load("out/a.bmp"), framedByEngine(bmp, kSequence)));
     EXPECT_TRUE(samePixels(load("out/b.bmp"), framedByEngine(jpg, kSequence)));
-    EXPECT_EQ(run.out, "2 succeeded, 0 failed\n");
+    EXPECT_EQ(summaryOf(run), "2 succeeded, 0 failed\n");
 }
 
 TEST_F(BatchTest, NestAdvancesThePositionsAndAlternatesTheKind) {
@@ -74,7 +74,7 @@ TEST_F(BatchTest, FailingPicturesAreReportedAndSkippedWhileTheOthersAreFramed) {
                                                       "empty.bmp", "good2.jpg", "-o", "out/"});
     EXPECT_EQ(run.status, 1);
     // A missing or empty file is not a picture: reported and skipped, not tried.
-    EXPECT_EQ(run.out, "2 succeeded, 3 failed, 2 skipped (not pictures)\n");
+    EXPECT_EQ(summaryOf(run), "2 succeeded, 3 failed, 2 skipped (not pictures)\n");
     EXPECT_NE(run.err.find("small.bmp: the frame's widths do not fit"), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("pos.bmp: the frame's positions do not fit"), std::string::npos)

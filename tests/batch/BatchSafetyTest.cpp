@@ -56,7 +56,7 @@ TEST_F(BatchTest, PicturesTooLargeForTheirFileOrTheMemoryAreReportedAndSkipped) 
     const BatchRun run = batch({"-f", kFrame, "claims-65500-in-1kb.jpg", "claims-65535-in-1kb.bmp",
                                 "claims-65535-in-1kb.png", "good.bmp", "-o", "out/", "-j", "1"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "1 succeeded, 3 failed\n");
+    EXPECT_EQ(summaryOf(run), "1 succeeded, 3 failed\n");
     for (const char* name :
          {"claims-65500-in-1kb.jpg", "claims-65535-in-1kb.bmp", "claims-65535-in-1kb.png"})
         EXPECT_NE(run.err.find(std::string(name) + ": "), std::string::npos) << run.err;
@@ -87,14 +87,14 @@ TEST_F(BatchTest, ProgressIsABarOnATerminalAndPlainLinesOtherwise) {
     writeBmp("tiny.bmp", 5, 5, 3);
 
     const BatchRun lines = batch({"-f", kFrame, "a.bmp", "b.bmp", "-o", "l/", "-j", "1"});
-    EXPECT_EQ(lines.err, "[1/2] a.bmp -> l/a.bmp\n[2/2] b.bmp -> l/b.bmp\n");
+    EXPECT_EQ(lines.err, "[1/2] a.bmp -> l/a.bmp\n[2/2] b.bmp -> l/b.bmp\n2 succeeded, 0 failed\n");
 
     const BatchRun quiet = batch({"-q", "-f", kFrame, "a.bmp", "tiny.bmp", "-o", "q/"});
     // Failures are never silenced.
     EXPECT_EQ(quiet.err,
               "tiny.bmp: the frame's widths do not fit this 5 x 5 picture; q/tiny.bmp not written "
-              "(smaller widths would fit)\n");
-    EXPECT_EQ(quiet.out, "1 succeeded, 1 failed\n");
+              "(smaller widths would fit)\n1 succeeded, 1 failed\n");
+    EXPECT_EQ(quiet.out, "");
 
     const BatchRun bar =
         runOnTerminal(RIMVISTA_BATCH_EXE, {"-f", kFrame, "a.bmp", "b.bmp", "-o", "t/"}, m_dir);

@@ -71,6 +71,12 @@ BatchRun BatchTest::batch(const std::vector<std::string>& args, const std::vecto
     return runProgram(RIMVISTA_BATCH_EXE, args, m_dir, env, input);
 }
 
+std::string summaryOf(const BatchRun& run) {
+    const std::size_t end = run.err.empty() ? 0 : run.err.size() - 1;
+    const std::size_t start = run.err.rfind('\n', end == 0 ? 0 : end - 1);
+    return run.err.substr(start == std::string::npos || end == 0 ? 0 : start + 1);
+}
+
 PixelSurface BatchTest::writeBmp(const std::string& name, int width, int height,
                                  std::uint32_t seed) {
     EXPECT_TRUE(files::saveBmp(randomSurface(width, height, seed), path(name).string()).ok());

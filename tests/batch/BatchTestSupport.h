@@ -26,6 +26,9 @@ PixelSurface framedByEngine(const PixelSurface& picture, const std::vector<Frame
 // frames and formats aside. A Japanese message may name those, never explain in English.
 bool holdsEnglishProse(const std::string& text);
 
+// The summary line a run ends with (the last line of its standard error).
+std::string summaryOf(const BatchRun& run);
+
 class BatchTest : public ::testing::Test {
 protected:
     void SetUp() override;

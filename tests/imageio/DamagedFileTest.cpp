@@ -4,11 +4,14 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <optional>
 
 #include "imageio/CodecTestFiles.h"
+#include "imageio/PictureMetadata.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
 #include "imageio/PngFile.h"
+#include "imageio/RowStream.h"
 #include "support/HugeClaims.h"
 
 namespace rimvista::files {
@@ -151,16 +154,66 @@ TEST_F(DamagedFiles, HugeClaimsAreRefusedBeforeAnythingIsAllocated) {
     EXPECT_LT(peakResidentKilobytes() - peakBefore, 32 * 1024);
 }
 
-TEST_F(DamagedFiles, StrayBytesBeforeTheEndMarkerStillLoad) {
+// Every row as the row reader gives them, or its failure.
+LoadResult readByRows(const std::string& path) {
+    Opened<RowReader> opened = openRowReader(path);
+    if (!opened) return opened.error();
+    RowReader& rows = **opened;
+    PixelSurface picture(rows.width(), rows.height());
+    for (int y = 0; y < rows.height(); y += 8) {
+        const int end = std::min(rows.height(), y + 8);
+        if (auto read = rows.read(y, end, picture.row(y), picture.bytesPerLine() / 4); !read)
+            return read.error();
+    }
+    clearReserved(picture);
+    return picture;
+}
+
+// A JPEG whose decoder had to make pixels up fails, by rows and whole; one missing nothing but
+// its end marker loads. A viewer may still ask for the damaged picture, and learns why.
+TEST_F(DamagedFiles, JpegsWithMadeUpPixelsFailAndOnlyAMissingEndMarkerIsForgiven) {
     const LoadResult clean = load(m_jpeg);
     ASSERT_TRUE(clean.ok()) << debugText(clean.error());
+    ASSERT_EQ(m_jpeg[m_jpeg.size() - 2], 0xFF);
+    ASSERT_EQ(m_jpeg[m_jpeg.size() - 1], 0xD9);
     Bytes stray = m_jpeg;
-    ASSERT_EQ(stray[stray.size() - 2], 0xFF);
-    ASSERT_EQ(stray[stray.size() - 1], 0xD9);
     stray.insert(stray.end() - 2, {0x12, 0x34, 0x56});
-    const LoadResult loaded = load(stray);
-    ASSERT_TRUE(loaded.ok()) << debugText(loaded.error());
-    EXPECT_TRUE(test::sameColours(*loaded, *clean));
+    Bytes inserted = m_jpeg;  // bytes inside the coded data: the rows after them are guesswork
+    const Bytes junk(40, 0x5A);
+    inserted.insert(inserted.end() - long(m_jpeg.size() / 4), junk.begin(), junk.end());
+    const struct {
+        const char* name;
+        Bytes bytes;
+        std::optional<ErrorKind> failure;
+    } cases[] = {
+        {"clean", m_jpeg, std::nullopt},
+        {"no end marker", cut(m_jpeg, m_jpeg.size() - 2), std::nullopt},
+        {"stray bytes before the end marker", stray, std::nullopt},
+        {"bytes inserted in the coded data", inserted, ErrorKind::DamagedData},
+        {"cut inside the coded data", cut(m_jpeg, m_jpeg.size() - m_jpeg.size() / 4),
+         ErrorKind::FileCutShort},
+    };
+    for (const auto& c : cases) {
+        const std::string path = m_folder.file("case.jpg");
+        test::writeBytes(path, c.bytes);
+        for (const LoadResult& r : {loadPicture(path), readByRows(path)}) {
+            if (!c.failure) {
+                ASSERT_TRUE(r.ok()) << c.name << ": " << debugText(r.error());
+                EXPECT_TRUE(test::sameColours(*r, *clean)) << c.name;
+            } else {
+                ASSERT_FALSE(r.ok()) << c.name;
+                EXPECT_EQ(r.error().kind, *c.failure) << c.name << ": " << debugText(r.error());
+            }
+        }
+        PictureExtras viewer;
+        viewer.acceptDamage = true;
+        const LoadResult shown = loadPicture(path, &viewer);
+        ASSERT_EQ(shown.ok(), c.failure != ErrorKind::FileCutShort) << c.name;
+        EXPECT_EQ(viewer.damage.has_value(), c.failure == ErrorKind::DamagedData) << c.name;
+        if (viewer.damage) {
+            EXPECT_EQ(viewer.damage->kind, *c.failure) << c.name;
+        }
+    }
 }
 
 TEST_F(DamagedFiles, RandomCorruptionNeverCrashes) {

@@ -4,6 +4,7 @@
 
 #include "imageio/FormatRegistry.h"
 #include "window/FileWindowTest.h"
+#include "window/Messages.h"
 
 namespace rimvista::test {
 namespace {
@@ -88,6 +89,16 @@ TEST_F(CommandLineTest, NamedPictureOpensAsADropOfItWould) {
         }
         EXPECT_EQ(m_window->PictureFile, shown);
     }
+
+    // Damaged coded data: the picture opens as far as it decodes, and the user is told once.
+    QByteArray damaged = contents(writeJpeg(m_dir.filePath("d.jpg"), randomSurface(64, 48, 9)));
+    damaged.insert(damaged.size() - damaged.size() / 4, QByteArray(40, 'Z'));
+    writeText(m_dir.filePath("d.jpg"), damaged);
+    MessageBoxAnswer told;
+    m_window->openCommandLineFile(m_dir.filePath("d.jpg"));
+    ASSERT_TRUE(told.answered());
+    EXPECT_TRUE(told.box().text.startsWith(kOpenedDamaged + "\n")) << told.box().text.toStdString();
+    EXPECT_EQ(control<QLabel>("lblSize")->text(), QStringLiteral(" 64 ×  48"));
 }
 
 }  // namespace
