@@ -85,7 +85,7 @@ bool skeleton(const InputFile& file, png::ByteSource& source) {
 }  // namespace
 
 Result<PictureFacts> readPngFacts(const InputFile& file) {
-    try {
+    return png::guardedRead([&]() -> Result<PictureFacts> {
         png::ByteSource source(file);
         if (!skeleton(file, source))
             return Error::of(ErrorKind::DamagedData).naming({formatName(FormatId::Png)});
@@ -103,13 +103,7 @@ Result<PictureFacts> readPngFacts(const InputFile& file) {
         png_read_end(s.png, s.info);
         png::readMetadata(s.png, s.info, facts.metadata);
         return facts;
-    } catch (const png::Failure& e) {
-        return png::damaged(e);
-    } catch (const png::OwnFailure& failure) {
-        return failure.error;
-    } catch (const std::bad_alloc&) {
-        return Error::of(ErrorKind::OutOfMemory);
-    }
+    });
 }
 
 }  // namespace rimvista::files

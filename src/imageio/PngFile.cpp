@@ -123,15 +123,7 @@ bool isPng(const std::uint8_t* data, std::size_t size) {
 }
 
 LoadResult readPng(const std::string& path, PngExtras* extras) {
-    try {
-        return readPngFile(path, extras);
-    } catch (const png::Failure& e) {
-        return png::damaged(e);
-    } catch (const png::OwnFailure& failure) {
-        return failure.error;
-    } catch (const std::bad_alloc&) {
-        return Error::of(ErrorKind::OutOfMemory);
-    }
+    return png::guardedRead([&] { return readPngFile(path, extras); });
 }
 
 Result<void> savePng(const PixelSurface& surface, const std::string& path,

@@ -50,21 +50,15 @@ public:
     Result<void> read(int y0, int y1, Pixel* rows, std::size_t stride) override {
         if (y0 != m_next || y1 > m_height || y0 >= y1)
             return Error::of(ErrorKind::RowsOutOfOrder).with(y0, y1);
-        try {
+        return png::guardedRead([&]() -> Result<void> {
             for (int y = y0; y < y1; ++y, rows += stride)
                 png_read_row(m_png.png, reinterpret_cast<png_bytep>(rows), nullptr);
             m_next = y1;
             // The whole-picture reader reads on to the end, so a file cut short after its
             // image data fails here just the same.
             if (m_next == m_height) png_read_end(m_png.png, m_png.info);
-        } catch (const png::Failure& e) {
-            return png::damaged(e);
-        } catch (const png::OwnFailure& failure) {
-            return failure.error;
-        } catch (const std::bad_alloc&) {
-            return Error::of(ErrorKind::OutOfMemory);
-        }
-        return {};
+            return {};
+        });
     }
 
 private:
@@ -77,17 +71,11 @@ private:
 }  // namespace
 
 Opened<RowReader> openPngRowReader(std::unique_ptr<InputFile> file) {
-    try {
+    return png::guardedRead([&]() -> Opened<RowReader> {
         auto reader = std::make_unique<PngRowReader>(std::move(file));
         if (auto started = reader->start(); !started) return started.error();
         return std::unique_ptr<RowReader>(std::move(reader));
-    } catch (const png::Failure& e) {
-        return png::damaged(e);
-    } catch (const png::OwnFailure& failure) {
-        return failure.error;
-    } catch (const std::bad_alloc&) {
-        return Error::of(ErrorKind::OutOfMemory);
-    }
+    });
 }
 
 }  // namespace rimvista::files

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,6 +36,21 @@ struct OwnFailure {
 
 // libpng's message as the error of a damaged file, or of a file that could not be written.
 Error damaged(const Failure& failure);
+
+// Runs a reading step under libpng and gives its result, or the error a failure under it means:
+// libpng's (a damaged file), ours, or an allocation refused.
+template <typename Step>
+auto guardedRead(Step&& step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const Failure& e) {
+        return damaged(e);
+    } catch (const OwnFailure& failure) {
+        return failure.error;
+    } catch (const std::bad_alloc&) {
+        return Error::of(ErrorKind::OutOfMemory);
+    }
+}
 Error notEncoded(std::string detail);
 
 [[noreturn]] void raise(png_structp, png_const_charp message);
