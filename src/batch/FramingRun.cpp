@@ -110,7 +110,8 @@ std::variant<Plan, std::string> planRun(const BatchOptions& o, std::istream& sta
     if (!planned) return describe(planned.error());
     Plan& plan = *planned;
     if (o.shard) {
-        const auto [k, n] = *o.shard;
+        // Named copies: clang 14 does not let a lambda capture structured bindings.
+        const auto k = o.shard->first, n = o.shard->second;
         std::erase_if(plan.jobs, [&](const PictureJob& j) { return !inShard(j.shardKey, k, n); });
         std::erase_if(plan.strays, [&](const Stray& s) { return !inShard(s.shardKey, k, n); });
         std::erase_if(plan.passedOver,
