@@ -42,11 +42,11 @@ Result<PictureHeader> probe(const InputFile& file) {
 }
 
 std::uint64_t readCost(const PictureHeader& h) {
-    return pictureBytes(h.width, h.height) + kChunk;
+    return costPlus(pictureBytes(h.width, h.height), kChunk);
 }
 
 std::uint64_t writeCost(int width, int height) {
-    return pictureBytes(width, height) + kChunk;
+    return costPlus(pictureBytes(width, height), kChunk);
 }
 
 LoadResult read(const InputFile& file, const std::string&, PictureExtras*) {

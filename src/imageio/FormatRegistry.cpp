@@ -97,6 +97,16 @@ std::uint64_t pictureBytes(int width, int height) {
     return std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0)) * 4;
 }
 
+std::uint64_t costPlus(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? UINT64_MAX : sum;
+}
+
+std::uint64_t costTimes(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t product = 0;
+    return __builtin_mul_overflow(a, b, &product) ? UINT64_MAX : product;
+}
+
 std::uint64_t rowCodecCost(int width) {
     return std::uint64_t(std::max(width, 1)) * 4 * 32 + (std::uint64_t{1} << 19);
 }

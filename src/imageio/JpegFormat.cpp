@@ -58,14 +58,14 @@ Result<PictureHeader> probe(const InputFile& file) {
 // The whole file is held while decoding, and a turned copy while turning.
 std::uint64_t readCost(const PictureHeader& h) {
     const std::uint64_t picture = pictureBytes(h.width, h.height);
-    return picture + h.fileSize + (h.orientation >= 5 ? picture : 0);
+    return costPlus(costPlus(picture, h.fileSize), h.orientation >= 5 ? picture : 0);
 }
 
 // The encoder's output stays in memory until written; at the qualities used it rarely passes
 // 1.5 bytes a pixel.
 std::uint64_t writeCost(int width, int height) {
     const std::uint64_t picture = pictureBytes(width, height);
-    return picture + picture / 4 * 3 / 2;
+    return costPlus(picture, picture / 4 * 3 / 2);
 }
 
 LoadResult read(const InputFile& file, const std::string&, PictureExtras* extras) {

@@ -35,14 +35,14 @@ Result<PictureHeader> probe(const InputFile& file) {
 // The picture, an alpha plane beside it, the row table and the library's own two rows.
 std::uint64_t readCost(const PictureHeader& h) {
     const std::uint64_t pixels = pictureBytes(h.width, h.height) / 4;
-    return pixels * 5 + std::uint64_t(h.height) * sizeof(void*) +
-           2 * (std::uint64_t(h.width) * 8 + 64);
+    return costPlus(costTimes(pixels, 5), std::uint64_t(h.height) * sizeof(void*) +
+                                              2 * (std::uint64_t(h.width) * 8 + 64));
 }
 
 // The picture and its alpha plane, and the blocks of rows the encoder has in work.
 std::uint64_t writeCost(int width, int height) {
     const std::uint64_t pixels = pictureBytes(width, height) / 4;
-    return pixels * 5 + PngEncoder::memoryNeed(width);
+    return costPlus(costTimes(pixels, 5), PngEncoder::memoryNeed(width));
 }
 
 LoadResult read(const InputFile&, const std::string& path, PictureExtras* extras) {
