@@ -65,32 +65,32 @@ std::string bashValueCases() {
            ")\n            compopt +o default +o bashdefault 2>/dev/null\n            return ;;\n";
 }
 
-// A zsh _arguments spec for one spelling of the option; repeatable, as the parser allows.
+// A zsh _arguments entry for one spelling of the option; repeatable, as the parser allows.
 std::string zshSpec(const OptionRow& row, const std::string& name, bool isLong) {
     std::string description;
     for (char c : brief(row)) {
         if (c == '[' || c == ']' || c == ':' || c == '\\') description += '\\';
         description += c;
     }
-    std::string spec = "*" + name;
-    if (row.kind != ValueKind::None) spec += isLong ? "=" : "+";
-    spec += "[" + description + "]";
-    if (row.kind != ValueKind::None) spec.append(1, ':').append(row.valueName).append(1, ':');
+    std::string entry = "*" + name;
+    if (row.kind != ValueKind::None) entry += isLong ? "=" : "+";
+    entry += "[" + description + "]";
+    if (row.kind != ValueKind::None) entry.append(1, ':').append(row.valueName).append(1, ':');
     switch (row.kind) {
         case ValueKind::None:
             break;
         case ValueKind::Text:
-            spec += ' ';
+            entry += ' ';
             break;
         case ValueKind::File:
         case ValueKind::Path:
-            spec += "_files";
+            entry += "_files";
             break;
         case ValueKind::Choice:
-            spec.append(1, '(').append(row.choices).append(1, ')');
+            entry.append(1, '(').append(row.choices).append(1, ')');
             break;
     }
-    return "    " + singleQuoted(spec) + " \\\n";
+    return "    " + singleQuoted(entry) + " \\\n";
 }
 
 }  // namespace

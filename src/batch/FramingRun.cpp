@@ -70,18 +70,20 @@ StrayCount countStrays(const std::vector<Stray>& strays) {
 std::string summaryLine(const RunSummary& s, const StrayCount& strays) {
     std::string line = std::to_string(s.succeeded) + say(" succeeded, ", " 件成功、") +
                        std::to_string(s.failed) + say(" failed", " 件失敗");
-    if (s.kept > 0)
-        line += say(", ", "、") + std::to_string(s.kept) +
-                say(" already there (kept)", " 件は既にあるので残しました");
-    if (strays.notPictures > 0)
-        line += say(", ", "、") + std::to_string(strays.notPictures) +
-                say(" skipped (not pictures)", " 件は画像でないので飛ばしました");
-    if (strays.unreadable > 0)
-        line += say(", ", "、") + std::to_string(strays.unreadable) +
-                say(" skipped (cannot be read)", " 件は読めないので飛ばしました");
-    if (s.skipped > 0)
-        line += say(", ", "、") + std::to_string(s.skipped) +
-                say(" not started (interrupted)", " 件は中断のため未処理");
+    // The other counts only when there are any.
+    struct Part {
+        std::size_t count;
+        std::string_view english, japanese;
+    };
+    const Part parts[] = {
+        {s.kept, " already there (kept)", " 件は既にあるので残しました"},
+        {strays.notPictures, " skipped (not pictures)", " 件は画像でないので飛ばしました"},
+        {strays.unreadable, " skipped (cannot be read)", " 件は読めないので飛ばしました"},
+        {s.skipped, " not started (interrupted)", " 件は中断のため未処理"},
+    };
+    for (const Part& part : parts)
+        if (part.count > 0)
+            line += say(", ", "、") + std::to_string(part.count) + say(part.english, part.japanese);
     return line + "\n";
 }
 

@@ -1,6 +1,7 @@
 #include "window/X11Frame.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -155,40 +156,36 @@ std::optional<QRect> X11Frame::clientRect() const {
     return QRect(t->dst_x, t->dst_y, g->width, g->height);
 }
 
-void X11Frame::requestFrameExtents() {
-    if (!m_window || !managerSupports(m_display->atoms[RequestFrameExtents])) return;
+void X11Frame::sendToManager(unsigned type, const std::array<std::uint32_t, 5>& data) {
     xcb_client_message_event_t e;
     std::memset(&e, 0, sizeof e);
     e.response_type = XCB_CLIENT_MESSAGE;
     e.format = 32;
     e.window = static_cast<xcb_window_t>(m_window);
-    e.type = m_display->atoms[RequestFrameExtents];
+    e.type = type;
+    std::copy(data.begin(), data.end(), e.data.data32);
     xcb_send_event(m_display->connection, 0, m_display->root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&e));
     xcb_flush(m_display->connection);
 }
 
+void X11Frame::requestFrameExtents() {
+    if (!m_window || !managerSupports(m_display->atoms[RequestFrameExtents])) return;
+    sendToManager(m_display->atoms[RequestFrameExtents], {});
+}
+
 bool X11Frame::requestPlace(QPoint frameTopLeft, QSize clientSize) {
     if (!m_window || !managerSupports(m_display->atoms[MoveResizeWindow])) return false;
-    xcb_client_message_event_t e;
-    std::memset(&e, 0, sizeof e);
-    e.response_type = XCB_CLIENT_MESSAGE;
-    e.format = 32;
-    e.window = static_cast<xcb_window_t>(m_window);
-    e.type = m_display->atoms[MoveResizeWindow];
     // North-west gravity: the position is the frame's outer corner. All four figures given; the
     // request comes from an application (source 1).
     constexpr std::uint32_t kNorthWest = 1, kAllFigures = 0xF << 8, kFromApplication = 1 << 12;
-    e.data.data32[0] = kNorthWest | kAllFigures | kFromApplication;
-    e.data.data32[1] = static_cast<std::uint32_t>(frameTopLeft.x());
-    e.data.data32[2] = static_cast<std::uint32_t>(frameTopLeft.y());
-    e.data.data32[3] = static_cast<std::uint32_t>(clientSize.width());
-    e.data.data32[4] = static_cast<std::uint32_t>(clientSize.height());
-    xcb_send_event(m_display->connection, 0, m_display->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&e));
-    xcb_flush(m_display->connection);
+    sendToManager(
+        m_display->atoms[MoveResizeWindow],
+        {kNorthWest | kAllFigures | kFromApplication, static_cast<std::uint32_t>(frameTopLeft.x()),
+         static_cast<std::uint32_t>(frameTopLeft.y()),
+         static_cast<std::uint32_t>(clientSize.width()),
+         static_cast<std::uint32_t>(clientSize.height())});
     return true;
 }
 

@@ -12,6 +12,8 @@
 #include <QMargins>
 #include <QObject>
 #include <QRect>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -60,6 +62,8 @@ private:
     struct Display;
     explicit X11Frame(std::unique_ptr<Display> display);
     bool managerSupports(unsigned atom) const;
+    // A client message of the given type about our window, sent to the root for the manager.
+    void sendToManager(unsigned type, const std::array<std::uint32_t, 5>& data);
 
     std::unique_ptr<Display> m_display;
     unsigned long m_window = 0;
