@@ -1,6 +1,7 @@
 // 記録 through the real window: the slot chosen, the name box, what lands in the file.
 #include <QCheckBox>
 #include <QListWidget>
+#include <QTest>
 
 #include "RegistrationFixture.h"
 #include "core/RegistrationStore.h"
@@ -19,7 +20,14 @@ TEST_F(RecordTest, FirstRegistrationGoesToSlotOneUnderTheProposedName) {
         EXPECT_EQ(box.windowTitle(), QStringLiteral("登録名設定"));
         EXPECT_EQ(box.labelText(), QStringLiteral("登録名を入れてください。"));
         EXPECT_EQ(box.textValue(), QStringLiteral("登録名#1"));
-        EXPECT_EQ(box.frameGeometry().topLeft(), w.frameGeometry().topLeft());
+        // Under a window manager the frames come a moment after the box is shown, and until
+        // then Qt reports the box's inner corner where its frame's will be.
+        const auto atWindowCorner = [&] {
+            return box.frameGeometry().topLeft() == w.frameGeometry().topLeft();
+        };
+        EXPECT_TRUE(QTest::qWaitFor(atWindowCorner, 2000))
+            << box.frameGeometry().x() << "," << box.frameGeometry().y() << " vs "
+            << w.frameGeometry().x() << "," << w.frameGeometry().y();
         QTest::keyClick(box.findChild<QLineEdit*>(), Qt::Key_Return);
     };
     click("cmdRec");
