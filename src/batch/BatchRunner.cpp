@@ -121,9 +121,10 @@ std::optional<PictureOutcome> beyondMemory(const files::PictureHeader& header, s
                                      std::int64_t(available >> 20))));
 }
 
-// Only formats with row readers and writers stream, and standard output takes a finished file
-// anyway. RIMVISTA_BATCH_WHOLE=1 in the environment sends every picture through the
-// whole-picture path, so tests and benchmarks can compare the two; it is deliberately not in
+// Only formats with row readers and writers stream; standard output streams too, its file
+// being finished in a temporary before any byte is sent. RIMVISTA_BATCH_WHOLE=1 in the environment
+// sends every picture through the whole-picture path, so tests and benchmarks can compare the two;
+// it is deliberately not in
 // --help.
 bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header) {
     static const bool wholeOnly = [] {
@@ -132,8 +133,7 @@ bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header
     }();
     const bool input = header && header->format == job.inputFormat &&
                        files::pictureFormat(job.inputFormat).streamsIn();
-    return !wholeOnly && input && job.output != "-" &&
-           files::pictureFormat(job.format).streamsOut();
+    return !wholeOnly && input && files::pictureFormat(job.format).streamsOut();
 }
 
 // The picture read, framed and written a block of rows at a time, in the memory of a few

@@ -102,12 +102,22 @@ const FaultCase kCases[] = {
      {},
      {"cap-out/cap.jpg"},
      {"RIMVISTA_BATCH_WHOLE=1"}},
-    {"the same picture streams within the cap",
+    {"the same picture streams within the cap, to a file and to standard output alike",
      [](BatchFaults& t) { t.writeBmp("capped.bmp", 3000, 2000); },
      {"capped.bmp", "--memory", "5", "-o", "capped-out/"},
      0,
      {},
-     {"capped-out/capped.bmp"}},
+     {"capped-out/capped.bmp"},
+     {},
+     {},
+     {},
+     false,
+     [](BatchFaults& t) {
+         const BatchRun piped =
+             t.batch({"-q", "-f", kFrame, "capped.bmp", "--memory", "5", "-o", "-"});
+         EXPECT_EQ(piped.status, 0) << piped.err;
+         EXPECT_TRUE(piped.out == t.bytes("capped-out/capped.bmp"));
+     }},
     {"a JPEG with coded data the decoder could not use fails",
      [](BatchFaults& t) {
          t.writeJpeg("damaged.jpg", 64, 48);
