@@ -1,6 +1,7 @@
 #include "imageio/TemporaryFiles.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -68,6 +69,31 @@ pid_t ownerOf(std::string_view name) {
     return pid;
 }
 
+bool isHex16(std::string_view text) {
+    return text.size() == 16 &&
+           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Earlier versions of rimvista-batch wrote ".NAME.batch-HEX.tmp" through a second temporary
+// "..NAME.batch-HEX.tmp.HEX.tmp" and recorded no owner, so only a long silence tells that
+// nobody is writing one any more.
+bool earlierVersionsTemporary(std::string_view name) {
+    constexpr std::string_view kTail = ".tmp";
+    if (name.starts_with("..") && name.ends_with(kTail) && name.size() > 22 &&
+        name[name.size() - 21] == '.' && isHex16(name.substr(name.size() - 20, 16)))
+        name.remove_suffix(21);
+    const std::size_t batch = name.rfind(".batch-");
+    return name.size() > 1 && name[0] == '.' && batch != std::string_view::npos && batch > 1 &&
+           name.ends_with(kTail) && batch + 7 + 16 + kTail.size() == name.size() &&
+           isHex16(name.substr(batch + 7, 16));
+}
+
+bool untouchedForAnHour(int folder, const char* name) {
+    struct stat info {};
+    return ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+           ::time(nullptr) - info.st_mtime > 3600;
+}
+
 bool processGone(pid_t pid) {
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
@@ -100,7 +126,10 @@ int removeStaleTemporaries(const std::string& folder) {
     int removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const pid_t owner = ownerOf(entry->d_name);
-        if (owner <= 0 || !processGone(owner)) continue;
+        const bool stale = owner > 0 ? processGone(owner)
+                                     : earlierVersionsTemporary(entry->d_name) &&
+                                           untouchedForAnHour(::dirfd(dir), entry->d_name);
+        if (!stale) continue;
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
     }
     ::closedir(dir);

@@ -14,7 +14,8 @@ namespace rimvista::files {
 // A name in target's folder, hidden, recognisable as a temporary of this process.
 std::string temporaryNameFor(const std::string& target);
 
-// Removes the temporaries in folder whose owning process no longer exists; returns how many.
+// Removes the temporaries in folder whose owning process no longer exists, and those of earlier
+// versions untouched for an hour; returns how many.
 int removeStaleTemporaries(const std::string& folder);
 
 // The permissions a newly created file gets from this process's umask.

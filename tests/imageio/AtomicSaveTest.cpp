@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -13,6 +14,7 @@
 #include "imageio/CodecTestFiles.h"
 #include "imageio/PictureReader.h"
 #include "imageio/PictureWriter.h"
+#include "imageio/TemporaryFiles.h"
 
 namespace rimvista::files {
 namespace {
@@ -135,6 +137,44 @@ TEST_F(AtomicSave, ReplacingKeepsModeAndSymbolicLinks) {
     EXPECT_TRUE(loadPicture(target).ok());
     EXPECT_TRUE(loadPicture(m_folder.file("target.jpg")).ok());
     EXPECT_EQ(m_folder.entries().size(), 3u);
+}
+
+// A later run clears what killed runs left: temporaries of owners that are gone, and those of
+// earlier versions (which name no owner) once nobody has written them for an hour.
+TEST_F(AtomicSave, LeftTemporariesOfTheDeadAndOfEarlierVersionsAreRemoved) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string mine =
+        std::filesystem::path(temporaryNameFor(m_folder.file("a.jpg"))).filename().string();
+    std::string deadOwners = mine;
+    const std::string pid = "-" + std::to_string(::getpid()) + "-";
+    deadOwners.replace(deadOwners.find(pid), pid.size(), "-" + std::to_string(child) + "-");
+
+    const std::string hex = "0123456789abcdef";
+    const struct {
+        std::string name;
+        int hoursOld;
+        bool removed;
+    } cases[] = {
+        {deadOwners, 0, true},
+        {mine, 2, false},
+        {"..a.jpg.batch-" + hex + ".tmp.fedcba9876543210.tmp", 2, true},
+        {".a.jpg.batch-" + hex + ".tmp", 2, true},
+        {"..b.jpg.batch-" + hex + ".tmp.fedcba9876543210.tmp", 0, false},  // may be in work
+        {".c.jpg.batch-0123456789abcdeX.tmp", 2, false},
+        {"c.jpg.batch-" + hex + ".tmp", 2, false},
+        {".c.jpg." + hex + ".tmp", 2, false},
+    };
+    for (const auto& c : cases) {
+        test::writeBytes(m_folder.file(c.name), kOld);
+        const timespec times[2] = {{::time(nullptr) - c.hoursOld * 3600, 0},
+                                   {::time(nullptr) - c.hoursOld * 3600, 0}};
+        ::utimensat(AT_FDCWD, m_folder.file(c.name).c_str(), times, 0);
+    }
+    EXPECT_EQ(removeStaleTemporaries(m_folder.path().string()), 3);
+    for (const auto& c : cases)
+        EXPECT_EQ(std::filesystem::exists(m_folder.file(c.name)), !c.removed) << c.name;
 }
 
 }  // namespace
