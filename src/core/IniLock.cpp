@@ -62,6 +62,19 @@ int openLock(const std::string& target) {
     return openFolder(target);
 }
 
+// Earlier versions locked an empty "<settings>.lock" beside the file, which stayed there for
+// good. Once nobody holds it any more it has no use and goes.
+void removeEarlierLockFile(const std::string& target) {
+    const std::string name = target + ".lock";
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0 &&
+        st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(name.c_str());
+    ::close(fd);
+}
+
 }  // namespace
 
 std::string lockFileFor(const std::string& target) {
@@ -83,7 +96,10 @@ Result<SettingsLock> SettingsLock::acquire(const std::string& target,
     const auto deadline = std::chrono::steady_clock::now() + patience;
     auto pause = std::chrono::microseconds(100);
     for (;;) {
-        if (::flock(lock.m_fd, LOCK_EX | LOCK_NB) == 0) return lock;
+        if (::flock(lock.m_fd, LOCK_EX | LOCK_NB) == 0) {
+            removeEarlierLockFile(target);
+            return lock;
+        }
         if (errno != EWOULDBLOCK && errno != EINTR)
             return Error::of(ErrorKind::CannotOpen, errno).saying(target);
         if (std::chrono::steady_clock::now() >= deadline)

@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +87,21 @@ TEST_F(SettingsSafety, KeepsPermissionsAndSymbolicLinks) {
     EXPECT_EQ(fileBytes(), "[S]\nk=w\n");
     EXPECT_EQ(fs::status(m_path).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// An earlier version's empty lock file beside the settings file goes at the next write, unless
+// a copy of that version still holds it.
+TEST_F(SettingsSafety, AnEarlierVersionsLockFileGoesOnceNobodyHoldsIt) {
+    putFile("[S]\nk=v\n");
+    const std::string old = m_path + ".lock";
+    const int held = ::open(old.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_NE(ini.WriteStr("S", "k", "w"), 0);
+    EXPECT_TRUE(fs::exists(old));
+    ::close(held);
+    ASSERT_NE(ini.WriteStr("S", "k", "x"), 0);
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_EQ(fileBytes(), "[S]\nk=x\n");
 }
 
 TEST_F(SettingsSafety, TwoProcessesWritingAtOnceLoseNothing) {
