@@ -1,6 +1,7 @@
 // Faults a run meets (odd inputs, folders it cannot write, memory it may not take, damaged
 // pictures, pipelines and re-runs), each a row: what is set up, the command line, and what the
 // user sees.
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -410,6 +411,29 @@ TEST_F(BatchFaults, EachFaultIsReportedAndTheRestFramed) {
             EXPECT_EQ(run.err, "");
         }
         if (c.check) c.check(*this);
+    }
+}
+
+// A full disk, with either kind of temporary: the picture that does not fit fails with the
+// system's reason and leaves nothing, and the space it took is there for the next picture.
+TEST_F(BatchFaults, AFullDiskFailsOnlyThePictureThatDoesNotFit) {
+    writeBmp("huge.bmp", 400, 400);
+    writeBmp("small.bmp", 20, 20);
+    for (const std::string named : {"0", "1"}) {
+        const fs::path disk = path("disk" + named);
+        fs::create_directory(disk);
+        if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+            GTEST_SKIP() << "needs a tmpfs mount (root)";
+        const BatchRun run =
+            batch({"-j", "1", "-f", kFrame, "huge.bmp", "small.bmp", "-o", "disk" + named + "/"},
+                  {"RIMVISTA_NAMED_TEMPORARIES=" + named});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find("huge.bmp: cannot write disk" + named + "/huge.bmp"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+        EXPECT_EQ(listing("disk" + named), std::vector<std::string>{"small.bmp"}) << named;
+        ::umount(disk.c_str());
     }
 }
 
