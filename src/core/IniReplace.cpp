@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <optional>
+
+#include "core/UnnamedTemporaries.h"
 
 namespace rimvista::ini {
 
@@ -29,14 +32,32 @@ Result<void> syncFolder(const std::string& folder) {
     return {};
 }
 
-int createTemporary(const std::string& target, std::string& name) {
+std::string temporaryName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
+    return target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+int createTemporary(const std::string& target, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        name = temporaryName(target);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// A complete unnamed temporary gets a name only for the moment before the rename, so a writer
+// killed while writing leaves nothing beside the settings file.
+bool nameTemporary(int fd, const std::string& target, std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = temporaryName(target);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 bool writeTemporary(int fd, std::string_view bytes, const FileContents& original) {
@@ -59,6 +80,46 @@ int reserve(int fd, off_t size, off_t oldSize) {
     while (r == EINTR);
     if (r != 0) (void)!::ftruncate(fd, oldSize);
     return r;
+}
+
+// The new text complete in a temporary called `name`, written the old way: a writer killed
+// while writing leaves the named temporary behind.
+Result<void> prepareNamed(const std::string& target, std::string_view bytes,
+                          const FileContents& original, std::string& name) {
+    Fd tmp(createTemporary(target, name));
+    if (!tmp.ok()) return failure(ErrorKind::CannotCreateTemporary, errno, target);
+    const bool written = writeTemporary(tmp.get(), bytes, original);
+    const int writeError = errno;
+    if (!written || !tmp.close()) {
+        const int error = written ? errno : writeError;
+        ::unlink(name.c_str());
+        return failure(ErrorKind::CannotWrite, error, target);
+    }
+    return {};
+}
+
+// The same through a temporary that is named only once complete, so that a writer killed while
+// writing leaves nothing beside the settings file. Empty where this cannot be done here (no
+// unnamed files on this file system, no way to link one).
+std::optional<Result<void>> prepareUnnamed(const std::string& target, std::string_view bytes,
+                                           const FileContents& original, std::string& name) {
+    if (!unnamedTemporariesAllowed()) return std::nullopt;
+    Fd tmp(::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (!tmp.ok()) {
+        // A folder that takes no new file is told as it would be for a named temporary.
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            return failure(ErrorKind::CannotCreateTemporary, errno, target);
+        return std::nullopt;
+    }
+    if (!writeTemporary(tmp.get(), bytes, original))
+        return failure(ErrorKind::CannotWrite, errno, target);
+    if (!nameTemporary(tmp.get(), target, name)) return std::nullopt;
+    if (!tmp.close()) {
+        const int error = errno;
+        ::unlink(name.c_str());
+        return failure(ErrorKind::CannotWrite, error, target);
+    }
+    return Result<void>{};
 }
 
 }  // namespace
@@ -89,15 +150,9 @@ bool writeAll(int fd, std::string_view bytes) {
 Result<void> replaceAtomically(const std::string& target, std::string_view bytes,
                                const FileContents& original) {
     std::string tmpName;
-    Fd tmp(createTemporary(target, tmpName));
-    if (!tmp.ok()) return failure(ErrorKind::CannotCreateTemporary, errno, target);
-    const bool written = writeTemporary(tmp.get(), bytes, original);
-    const int writeError = errno;
-    if (!written || !tmp.close()) {
-        const int error = written ? errno : writeError;
-        ::unlink(tmpName.c_str());
-        return failure(ErrorKind::CannotWrite, error, target);
-    }
+    std::optional<Result<void>> prepared = prepareUnnamed(target, bytes, original, tmpName);
+    if (!prepared) prepared = prepareNamed(target, bytes, original, tmpName);
+    if (!*prepared) return prepared->error();
     if (::rename(tmpName.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(tmpName.c_str());

@@ -27,8 +27,9 @@ private:
 };
 
 // Writes a temporary file beside the target and renames it over the target, keeping the old
-// file's permissions and owner. CannotCreateTemporary with EACCES or EPERM when the folder takes
-// no new file; any failure leaves the target as it was.
+// file's permissions and owner. The temporary has no name until it is complete where the file
+// system allows, so a writer killed while writing leaves nothing behind. CannotCreateTemporary with
+// EACCES or EPERM when the folder takes no new file; any failure leaves the target as it was.
 Result<void> replaceAtomically(const std::string& target, std::string_view bytes,
                                const FileContents& original);
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/UnnamedTemporaries.h"
 #include "imageio/TemporaryFiles.h"
 
 namespace rimvista::files {

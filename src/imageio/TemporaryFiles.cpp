@@ -148,14 +148,6 @@ mode_t newFileMode() {
     return 0666 & ~mask;
 }
 
-bool unnamedTemporariesAllowed() {
-    static const bool allowed = [] {
-        const char* value = std::getenv("RIMVISTA_NAMED_TEMPORARIES");
-        return !(value && std::string_view(value) == "1");
-    }();
-    return allowed;
-}
-
 int listTemporary(const std::string& path) {
     if (path.size() >= sizeof(Slot::path)) return -1;
     for (std::size_t i = 0; i < g_slots.size(); ++i) {

@@ -21,10 +21,6 @@ int removeStaleTemporaries(const std::string& folder);
 // The permissions a newly created file gets from this process's umask.
 mode_t newFileMode();
 
-// Whether unnamed temporaries may be tried; RIMVISTA_NAMED_TEMPORARIES=1 in the environment
-// turns them off, so that the named fallback can be exercised where unnamed ones work.
-bool unnamedTemporariesAllowed();
-
 // Lists a named temporary for removal by removeListedTemporaries; the slot is given back by
 // unlistTemporary. -1 when every slot is taken (the file is then simply not listed).
 int listTemporary(const std::string& path);
