@@ -49,12 +49,9 @@ int createTemporary(const std::string& target, std::string& name) {
 // A complete unnamed temporary gets a name only for the moment before the rename, so a writer
 // killed while writing leaves nothing beside the settings file.
 bool nameTemporary(int fd, const std::string& target, std::string& name) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = temporaryName(target);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-            ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
-            return true;
+        if (linkUnnamed(fd, name)) return true;
         if (errno != EEXIST) return false;
     }
     return false;

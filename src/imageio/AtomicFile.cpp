@@ -159,10 +159,7 @@ Result<void> AtomicFile::nameTemporary() {
     const NamingStep step;
     if (!step.allowed()) return fail(ErrorKind::CannotReplace, EINTR);
     m_slot = listTemporary(name);
-    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
-        ::linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) != 0)
-        return fail(ErrorKind::CannotReplace, errno);
+    if (!linkUnnamed(m_fd, name)) return fail(ErrorKind::CannotReplace, errno);
     m_tempPath = name;
     return {};
 }
