@@ -83,7 +83,8 @@ Result<void> checkFileHoldsPicture(int width, int height, std::uint64_t fileSize
     if (width <= 0 || height <= 0)
         return Error::of(ErrorKind::InvalidPictureSize).with(width, height);
     const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
-    if (fileSize >= pixels / pixelsPerByte) return {};
+    // Rounded up: a part of a byte cannot hold the pixels left over.
+    if (fileSize >= pixels / pixelsPerByte + (pixels % pixelsPerByte != 0)) return {};
     return Error::of(ErrorKind::FileTooSmallForPicture)
         .with(static_cast<std::int64_t>(fileSize), width, height);
 }
