@@ -122,10 +122,9 @@ std::optional<PictureOutcome> beyondMemory(const files::PictureHeader& header, s
 }
 
 // Only formats with row readers and writers stream; standard output streams too, its file
-// being finished in a temporary before any byte is sent. RIMVISTA_BATCH_WHOLE=1 in the environment
-// sends every picture through the whole-picture path, so tests and benchmarks can compare the two;
-// it is deliberately not in
-// --help.
+// being finished in a temporary before any byte is sent. RIMVISTA_BATCH_WHOLE=1 in the
+// environment sends every picture through the whole-picture path, so tests and benchmarks can
+// compare the two; it is deliberately not in --help.
 bool mayStream(const PictureJob& job, const Result<files::PictureHeader>& header) {
     static const bool wholeOnly = [] {
         const char* value = std::getenv("RIMVISTA_BATCH_WHOLE");
