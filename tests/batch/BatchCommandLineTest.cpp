@@ -9,8 +9,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
-
 struct UsageCase {
     const char* name;
     std::vector<std::string> args;

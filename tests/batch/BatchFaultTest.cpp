@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
-
 struct FaultCase {
     const char* name;
     std::function<void(class BatchFaults&)> setUp;

@@ -9,8 +9,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
-
 std::string head(const std::string& bytes, std::size_t n) {
     return bytes.substr(0, std::min(n, bytes.size()));
 }

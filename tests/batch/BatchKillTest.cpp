@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr int kPictures = 50;
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
-
 class BatchKill : public BatchTest {
 protected:
     void SetUp() override {

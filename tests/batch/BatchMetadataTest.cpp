@@ -10,7 +10,6 @@
 namespace rimvista::test {
 namespace {
 
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
 const std::vector<FrameParams> kFrames = {frame(5, 5, 5, 5, 0, 0, 0, 0, 0)};
 
 std::vector<std::uint8_t> operator""_bytes(const char* text, std::size_t n) {

@@ -10,8 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFrame = "5,5,5,5,0,0,0,0,0";
-
 TEST_F(BatchTest, ExistingOutputsAreReplacedOnlyWithOverwrite) {
     const PixelSurface a = writeBmp("a.bmp", 40, 30, 1);
     const PixelSurface b = writeBmp("b.bmp", 40, 30, 2);

@@ -15,6 +15,9 @@
 
 namespace rimvista::test {
 
+// The frame most tests use: 5 pixels wide on each side, convex, at the picture's edges.
+inline const std::string kFrame = "5,5,5,5,0,0,0,0,0";
+
 FrameParams frame(int w0, int w1, int w2, int w3, int x0, int x1, int y0, int y1, int kind);
 // The command line's text form, the same as a recording's entry ("5,5,5,5,0,0,0,0,0").
 std::string frameText(const FrameParams& p);
